@@ -1,0 +1,48 @@
+// Loading the shipped rule set, as every check does: from the file (read,
+// parse, upper-case every entry) and from memory (parse and load only).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/rule_set_reader.h"
+#include "shell/embedded_resource.h"
+#include "shell/platform.h"
+
+namespace {
+
+std::string ShippedDocument() {
+    const auto bytes = FindEmbeddedResource(L"JSON", 102);
+    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+}
+
+void BM_ParseAndLoadShippedRuleSet(benchmark::State& state) {
+    const std::string document = ShippedDocument();
+    for (auto _ : state) {
+        Json::Value root;
+        ParseJsonDocument(document, root);
+        RuleSet rules;
+        LoadRuleSetBody(root, rules, L"");
+        benchmark::DoNotOptimize(rules.cpuGame.data());
+    }
+}
+BENCHMARK(BM_ParseAndLoadShippedRuleSet)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadShippedRuleSetFromFile(benchmark::State& state) {
+    const auto folder = std::filesystem::temp_directory_path() / "kalo-bench-ruleset";
+    std::filesystem::create_directories(folder);
+    const std::string document = ShippedDocument();
+    std::FILE* file = std::fopen((folder / "checkerconfig.json").c_str(), "wb");
+    std::fwrite(document.data(), 1, document.size(), file);
+    std::fclose(file);
+    const RuleSetCandidates candidates{FromFsPath(folder / "checkerconfig.json"), L"", L"", false};
+    for (auto _ : state) {
+        RuleSet rules;
+        benchmark::DoNotOptimize(ReadRuleSet(candidates, rules));
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_ReadShippedRuleSetFromFile)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include "engine/rule_set.h"
+
+const std::array<RuleListKey, 30> kRuleListKeys = {{
+    {"CPU_Game", &RuleSet::cpuGame},
+    {"CPU_Video", &RuleSet::cpuVideo},
+    {"GPU_NV_Game", &RuleSet::gpuNvGame},
+    {"GPU_NV_Video", &RuleSet::gpuNvVideo},
+    {"GPU_AMD_Game", &RuleSet::gpuAmdGame},
+    {"GPU_AMD_Video", &RuleSet::gpuAmdVideo},
+    {"GPU_Intel_Game", &RuleSet::gpuIntelGame},
+    {"GPU_Intel_Video", &RuleSet::gpuIntelVideo},
+    {"CPU_Intel_Video", &RuleSet::cpuIntelVideo},
+    {"CPU_AMD_Video", &RuleSet::cpuAmdVideo},
+    {"GPU_Game_Laptop", &RuleSet::gpuGameLaptop},
+    {"GPU_Game_Laptop_Q8", &RuleSet::gpuGameLaptopQ8},
+    {"GPU_Video_Laptop", &RuleSet::gpuVideoLaptop},
+    {"OS", &RuleSet::os},
+    {"CPU_Game_BlackList", &RuleSet::cpuGameBlackList},
+    {"CPU_Video_BlackList", &RuleSet::cpuVideoBlackList},
+    {"CPU_Game_BlackList_Q8", &RuleSet::cpuGameBlackListQ8},
+    {"GPU_Game_BlackList", &RuleSet::gpuGameBlackList},
+    {"GPU_Video_BlackList", &RuleSet::gpuVideoBlackList},
+    {"GPU_Game_BlackList_Q8", &RuleSet::gpuGameBlackListQ8},
+    {"DRIVER_Intel_BlackList", &RuleSet::driverIntelBlackList},
+    {"DRIVER_NV_BlackList", &RuleSet::driverNvBlackList},
+    {"DRIVER_AMD_BlackList", &RuleSet::driverAmdBlackList},
+    {"DRIVER_Intel_BlackList_Laptop", &RuleSet::driverIntelBlackListLaptop},
+    {"DRIVER_NV_BlackList_Laptop", &RuleSet::driverNvBlackListLaptop},
+    {"DRIVER_AMD_BlackList_Laptop", &RuleSet::driverAmdBlackListLaptop},
+    {"OS_BlackList_Q8", &RuleSet::osBlackListQ8},
+    {"GPU_Game_BlackList_Exception", &RuleSet::gpuGameBlackListException},
+    {"GPU_Game_BlackList_Exception_Q8", &RuleSet::gpuGameBlackListExceptionQ8},
+    {"GPU_Video_BlackList_Exception", &RuleSet::gpuVideoBlackListException},
+}};
+
+const std::array<RuleTextKey, 6> kRuleTextKeys = {{
+    {"DRIVER_Intel_Min", &RuleSet::driverIntelMin},
+    {"DRIVER_NV_Min", &RuleSet::driverNvMin},
+    {"DRIVER_AMD_Min", &RuleSet::driverAmdMin},
+    {"DRIVER_Intel_Min_Laptop", &RuleSet::driverIntelMinLaptop},
+    {"DRIVER_NV_Min_Laptop", &RuleSet::driverNvMinLaptop},
+    {"DRIVER_AMD_Min_Laptop", &RuleSet::driverAmdMinLaptop},
+}};

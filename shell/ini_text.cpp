@@ -1,0 +1,105 @@
+#include "shell/ini_text.h"
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The name of a "[section]" line, or nothing.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '[') return std::nullopt;
+    const size_t close = line.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(line.substr(1, close - 1));
+}
+
+// Key and raw value of a "key=value" line, or nothing.
+std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view line) {
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
+    const size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    return std::make_pair(Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1)));
+}
+
+}  // namespace
+
+CIniText::CIniText(std::string_view text) {
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line(text.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines_.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+CIniText::Location CIniText::Find(std::string_view section, std::string_view key) const {
+    Location where;
+    bool inSection = false;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto name = SectionName(lines_[i])) {
+            if (inSection) break;  // the section ended
+            inSection = !where.sectionLine && SameName(*name, Trim(section));
+            if (inSection) {
+                where.sectionLine = i;
+                where.sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        if (!Trim(lines_[i]).empty()) where.sectionEnd = i + 1;
+        const auto pair = KeyValue(lines_[i]);
+        if (pair && !where.keyLine && SameName(pair->first, Trim(key))) where.keyLine = i;
+    }
+    return where;
+}
+
+std::optional<std::string> CIniText::Get(std::string_view section, std::string_view key) const {
+    const Location where = Find(section, key);
+    if (!where.keyLine) return std::nullopt;
+    std::string_view value = KeyValue(lines_[*where.keyLine])->second;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+void CIniText::Set(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string line = std::string(Trim(key)) + "=" + std::string(value);
+    const Location where = Find(section, key);
+    if (where.keyLine) {
+        lines_[*where.keyLine] = line;
+    } else if (where.sectionLine) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(where.sectionEnd), line);
+    } else {
+        lines_.push_back("[" + std::string(Trim(section)) + "]");
+        lines_.push_back(line);
+    }
+}
+
+std::string CIniText::Text() const {
+    std::string text;
+    for (const std::string& line : lines_) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}

@@ -1,0 +1,86 @@
+#include "shell/log.h"
+
+#include <cstdarg>
+
+#include "shell/platform.h"
+#include "shell/text_convert.h"
+#include "shell/wide_format.h"
+
+CCTLog& CCTLog::Instance() {
+    static CCTLog instance;
+    return instance;
+}
+
+CCTLog::~CCTLog() { Close(); }
+
+bool CCTLog::OpenFile(const std::wstring& path) {
+    std::lock_guard guard(lock_);
+    if (file_ != nullptr) return true;
+    file_ = OpenFileForAppend(path);
+    if (file_ == nullptr) return false;
+    hasFile_.store(true, std::memory_order_relaxed);
+    std::fputs("\n", file_);
+    std::fflush(file_);
+    return true;
+}
+
+bool CCTLog::HasFile() const { return hasFile_.load(std::memory_order_relaxed); }
+
+void CCTLog::Close() {
+    std::lock_guard guard(lock_);
+    enabled_.store(false, std::memory_order_relaxed);
+    hasFile_.store(false, std::memory_order_relaxed);
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+std::wstring FormatLogTimestamp(const std::tm& t) {
+    const int month = t.tm_mon + 1;
+    const int year = t.tm_year + 1900;
+    // The year is printed as year/10 followed by year%10, which reads as the
+    // full year; every other field always shows two digits.
+    return FormatWide(L"%d%d/%d%d/%d%d %d%d:%d%d:%d%d", month / 10, month % 10, t.tm_mday / 10,
+                      t.tm_mday % 10, year / 10, year % 10, t.tm_hour / 10, t.tm_hour % 10,
+                      t.tm_min / 10, t.tm_min % 10, t.tm_sec / 10, t.tm_sec % 10)
+        .substr(0, 63);
+}
+
+void CCTLog::Log(uint32_t level, const char* tag, const wchar_t* format, ...) {
+    if (!IsEnabled() || !HasFile() || MaxLevel() < level) return;
+
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ToLocalTime(now, local);
+    std::wstring prefix = FormatLogTimestamp(local);
+    prefix += L'|';
+    prefix += GbkToWide(tag != nullptr ? tag : "");
+    prefix += L'|';
+    prefix += std::to_wstring(CurrentThreadId());
+    prefix += L'\t';
+
+    va_list args;
+    va_start(args, format);
+    const std::wstring message = FormatWideV(format, args);
+    va_end(args);
+
+    const std::string prefixUtf8 = WideToUtf8(prefix);
+    std::FILE* console = console_.load(std::memory_order_relaxed);
+    if (console != nullptr) std::fputs(prefixUtf8.c_str(), console);
+
+    // Prefix, message and line break go to the file under one lock, so lines
+    // of different threads never mix there. The console copy is best effort.
+    std::lock_guard guard(lock_);
+    if (file_ == nullptr) return;
+    std::fputs(prefixUtf8.c_str(), file_);
+    if (console != nullptr) {
+        const std::string consoleCopy = WideToUtf8(message.substr(0, kLogConsoleMessageLimit));
+        std::fputs(consoleCopy.c_str(), console);
+        std::fputs("\n", console);
+    }
+    const std::string fileCopy = WideToUtf8(message);
+    std::fputs(fileCopy.c_str(), file_);
+    std::fputs("\n", file_);
+    std::fflush(file_);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The program's one logger: time-stamped, tagged lines appended to today's log
+// file. Level 0 is for failures (always written once the file is open), level 2
+// for progress; a message is written only when its level is at most the
+// maximum level (1 until start-up raises it to 3).
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+class CCTLog {
+public:
+    static CCTLog& Instance();
+
+    virtual ~CCTLog();
+    CCTLog(const CCTLog&) = delete;
+    CCTLog& operator=(const CCTLog&) = delete;
+
+    // tag: code page 936 text, by convention "Class::Operation".
+    // format: a wide printf format; caller data belongs in the arguments, never
+    // in the format itself.
+    void Log(uint32_t level, const char* tag, const wchar_t* format, ...);
+
+    void SetMaxLevel(uint32_t level) { maxLevel_.store(level, std::memory_order_relaxed); }
+    uint32_t MaxLevel() const { return maxLevel_.load(std::memory_order_relaxed); }
+
+    // Opens the file for appending and writes one line break first. Used once
+    // by the base environment; false leaves the logger without a file.
+    bool OpenFile(const std::wstring& path);
+    bool HasFile() const;
+    void SetEnabled(bool enabled) { enabled_.store(enabled, std::memory_order_relaxed); }
+    bool IsEnabled() const { return enabled_.load(std::memory_order_relaxed); }
+    // Closes the file and disables the logger (process exit, and tests).
+    void Close();
+
+    // Where the console copy of each line goes: standard output by default;
+    // null drops it (a terminal front end that prints its own result there).
+    void SetConsoleCopy(std::FILE* stream) { console_.store(stream, std::memory_order_relaxed); }
+
+private:
+    CCTLog() = default;
+
+    std::FILE* file_ = nullptr;  // guarded by lock_
+    std::atomic<bool> hasFile_{false};
+    std::atomic<std::FILE*> console_{stdout};
+    std::atomic<bool> enabled_{false};
+    std::atomic<uint32_t> maxLevel_{1};
+    mutable std::mutex lock_;
+};
+
+// "MM/DD/YYYY hh:mm:ss" from local broken-down time.
+std::wstring FormatLogTimestamp(const std::tm& local);
+
+// The standard-output copy of a message keeps this many characters.
+inline constexpr size_t kLogConsoleMessageLimit = 1023;

@@ -1,0 +1,63 @@
+#pragma once
+// Small operating-system services used across the program. Each has one
+// implementation per platform (platform_linux.cpp, platform_win.cpp).
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+inline constexpr wchar_t kPathSeparator = L'\\';
+#else
+inline constexpr wchar_t kPathSeparator = L'/';
+#endif
+
+// Paths are wide text everywhere; this turns one into the native form.
+std::filesystem::path ToFsPath(const std::wstring& path);
+std::wstring FromFsPath(const std::filesystem::path& path);
+
+// Joins a folder and a name, inserting a separator only when needed.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+// The user's private temporary folder, ending with a separator; empty when no
+// safe folder is available. On Linux: $XDG_RUNTIME_DIR, else
+// /tmp/kalofitprobe-<uid> made with mode 0700 and checked to be a real folder
+// owned by the user, since a shared /tmp would let another user plant files
+// that this program trusts.
+std::wstring TempFolder();
+
+std::wstring ProgramFilePath();
+// Folder holding the program file, without a trailing separator.
+std::wstring ProgramFolder();
+std::wstring CurrentFolder();
+
+bool PathExists(const std::wstring& path);
+// Opens the existing file for reading and asks its size.
+bool QueryFileSize(const std::wstring& path, uint64_t& size);
+std::FILE* OpenFileForAppend(const std::wstring& path);
+std::FILE* OpenFileForRead(const std::wstring& path);
+
+// Creates the folder and its missing parents. With openToEveryone the last
+// folder is made writable for every user on Windows; on Linux the program's
+// data lives in a per-user folder, so folders get ordinary permissions there.
+bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone);
+// Gives every user full control of the path (Windows); a no-op that succeeds
+// on Linux, where nothing is opened up.
+bool GrantEveryoneFullAccess(const std::wstring& path);
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+// Reads a plain string value of at most 259 characters. On Linux the two
+// "Environment" keys read the process environment variable of the same name;
+// every other key reads as absent.
+bool ReadRegistryString(RegistryRoot root, const std::wstring& subKey,
+                        const std::wstring& valueName, std::wstring& value,
+                        bool use64BitView = false);
+
+// Formats into 256 characters (255 kept) and sends the text to the debugger
+// output (standard error on Linux).
+void DebugPrintf(const wchar_t* format, ...);
+
+uint32_t CurrentThreadId();
+void ToLocalTime(std::time_t time, std::tm& local);

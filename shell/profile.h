@@ -1,0 +1,27 @@
+#pragma once
+// INI settings files with the semantics of the Windows private-profile
+// functions: a missing file, section or key reads as the default, and writing
+// creates the file (never its folders) and keeps everything else in it.
+// Sections and keys compare without regard to ASCII case.
+
+#include <string>
+
+int ProfileReadInt(const std::wstring& section, const std::wstring& key, int defaultValue,
+                   const std::wstring& path);
+std::wstring ProfileReadString(const std::wstring& section, const std::wstring& key,
+                               const std::wstring& defaultValue, const std::wstring& path);
+bool ProfileWriteString(const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value, const std::wstring& path);
+
+// The process-wide settings file. While it is empty every read yields the
+// default and nothing is written.
+std::wstring SettingsFilePath();
+void SetSettingsFilePath(const std::wstring& path);
+
+int SettingsReadInt(const std::wstring& section, const std::wstring& key, int defaultValue);
+std::wstring SettingsReadString(const std::wstring& section, const std::wstring& key,
+                                const std::wstring& defaultValue);
+
+// The leading integer of a profile value ("12abc" is 12, "abc" is 0), as the
+// Windows integer read parses it.
+int ParseProfileInt(const std::wstring& text);

@@ -1,0 +1,43 @@
+#include "shell/thread.h"
+
+#include <system_error>
+
+CCTThread::~CCTThread() {
+    if (thread_.joinable()) thread_.join();
+}
+
+bool CCTThread::Start() {
+    if (thread_.joinable() && IsRunning()) return false;
+    if (thread_.joinable()) thread_.join();  // finished: releases at once
+    started_ = true;
+    stopRequested_.store(false, std::memory_order_release);
+    exitCode_.store(0, std::memory_order_release);
+    running_.store(true, std::memory_order_release);
+    try {
+        thread_ = std::thread(&CCTThread::Trampoline, this);
+    } catch (const std::system_error&) {
+        running_.store(false, std::memory_order_release);
+    }
+    return true;
+}
+
+void CCTThread::Stop() {
+    if (!thread_.joinable()) return;
+    stopRequested_.store(true, std::memory_order_release);
+    thread_.join();
+}
+
+void CCTThread::StartIfAutoStart() {
+    if (autoStart_) Start();
+}
+
+void CCTThread::Trampoline() {
+    uint32_t code = 0;
+    try {
+        code = Run();
+    } catch (...) {
+        code = 0;  // a worker's failure must never reach the crash handler
+    }
+    exitCode_.store(code, std::memory_order_release);
+    running_.store(false, std::memory_order_release);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Base class of the program's worker threads.
+//
+// Stopping is cooperative: a thread cannot be killed safely (it could hold the
+// logger's lock, or a half-written cache file), so Stop() raises a flag that
+// Run() may poll through IsStopRequested(), then waits for Run() to return.
+// Every Run() in the program is bounded (network time-outs), so the wait is.
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+class CCTThread {
+public:
+    // With autoStart the most-derived constructor must call StartIfAutoStart()
+    // as its last statement, so that Run() never sees a half-built object.
+    explicit CCTThread(bool autoStart = false) : autoStart_(autoStart) {}
+    // Waits for a still-running thread; owners normally Stop() or let the
+    // thread finish before destroying a derived object.
+    virtual ~CCTThread();
+    CCTThread(const CCTThread&) = delete;
+    CCTThread& operator=(const CCTThread&) = delete;
+
+    // The thread's body; its result is the thread's exit code. An exception
+    // that escapes it ends the thread with exit code 0.
+    virtual uint32_t Run() = 0;
+
+    // False when the thread is still running. Otherwise releases a finished
+    // thread and starts a new one. A thread that cannot be created leaves no
+    // thread behind and still answers true.
+    virtual bool Start();
+    // Asks Run() to stop, waits for it, and releases the thread.
+    virtual void Stop();
+
+    bool IsRunning() const { return running_.load(std::memory_order_acquire); }
+    bool HasThread() const { return thread_.joinable(); }
+    bool WasStarted() const { return started_; }
+    uint32_t ExitCode() const { return exitCode_.load(std::memory_order_acquire); }
+
+protected:
+    void StartIfAutoStart();
+    bool IsStopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
+
+private:
+    void Trampoline();
+
+    std::thread thread_;
+    bool started_ = false;
+    bool autoStart_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<uint32_t> exitCode_{0};
+};

@@ -1,0 +1,221 @@
+#include "engine/rule_set_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/matching.h"
+#include "shell/embedded_resource.h"
+#include "shell/text_convert.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::string ShippedDocument() {
+    const auto bytes = FindEmbeddedResource(L"JSON", 102);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string{};
+}
+
+RuleSet LoadShipped() {
+    Json::Value root;
+    EXPECT_TRUE(ParseJsonDocument(ShippedDocument(), root));
+    RuleSet rules;
+    LoadRuleSetBody(root, rules, L"shipped");
+    return rules;
+}
+
+TEST(ShippedRuleSet, EveryListHasItsEntryCount) {
+    const RuleSet rules = LoadShipped();
+    const struct { const char* key; size_t count; } kCounts[] = {
+        {"CPU_Game", 210}, {"CPU_Video", 14}, {"GPU_NV_Game", 27}, {"GPU_NV_Video", 46},
+        {"GPU_AMD_Game", 27}, {"GPU_AMD_Video", 33}, {"GPU_Intel_Game", 0}, {"GPU_Intel_Video", 0},
+        {"CPU_Intel_Video", 17}, {"CPU_AMD_Video", 10}, {"GPU_Game_Laptop", 25},
+        {"GPU_Game_Laptop_Q8", 0}, {"GPU_Video_Laptop", 21}, {"OS", 4},
+        {"CPU_Game_BlackList", 90}, {"CPU_Video_BlackList", 12}, {"CPU_Game_BlackList_Q8", 0},
+        {"GPU_Game_BlackList", 136}, {"GPU_Video_BlackList", 214}, {"GPU_Game_BlackList_Q8", 0},
+        {"DRIVER_Intel_BlackList", 0}, {"DRIVER_NV_BlackList", 0}, {"DRIVER_AMD_BlackList", 0},
+        {"DRIVER_Intel_BlackList_Laptop", 0}, {"DRIVER_NV_BlackList_Laptop", 0},
+        {"DRIVER_AMD_BlackList_Laptop", 0}, {"OS_BlackList_Q8", 1},
+        {"GPU_Game_BlackList_Exception", 1}, {"GPU_Game_BlackList_Exception_Q8", 0},
+        {"GPU_Video_BlackList_Exception", 16},
+    };
+    ASSERT_EQ(std::size(kCounts), kRuleListKeys.size());
+    for (size_t i = 0; i < kRuleListKeys.size(); ++i) {
+        SCOPED_TRACE(kCounts[i].key);
+        EXPECT_STREQ(kRuleListKeys[i].key, kCounts[i].key);
+        EXPECT_EQ((rules.*kRuleListKeys[i].list).size(), kCounts[i].count);
+    }
+    for (const auto& text : kRuleTextKeys) EXPECT_TRUE((rules.*text.text).empty()) << text.key;
+}
+
+TEST(ShippedRuleSet, KeepsOrderDuplicatesTrailingSpacesAndChineseEntries) {
+    const RuleSet rules = LoadShipped();
+    EXPECT_EQ(rules.cpuGame.front(), L"I3-4370");
+    EXPECT_EQ(rules.cpuGame.back(), L"OPTERON 4332 HE");
+    EXPECT_EQ(std::count(rules.cpuGame.begin(), rules.cpuGame.end(), L"E5649"), 2);
+    EXPECT_EQ(rules.cpuGame[61], L"E3-1226 V3 ");
+    EXPECT_EQ(rules.gpuVideoBlackList.back(), L"GEFORCE FX");
+    EXPECT_EQ(rules.gpuVideoBlackList[128], L"\u79FB\u52A8\u7248 RADEON HD");
+    EXPECT_EQ(rules.gpuVideoBlackListException[6], L"\u79FB\u52A8\u7248 RADEON HD 5870");
+    EXPECT_EQ(rules.os, (RuleList{L"WINDOWS 7", L"WINDOWS 8", L"WINDOWS 10", L"WINDOWS 11"}));
+}
+
+TEST(ShippedRuleSet, CarriesTheMinimumRequirementsInTwoLanguages) {
+    Json::Value root;
+    ASSERT_TRUE(ParseJsonDocument(ShippedDocument(), root));
+    const Json::Value& minimum = root["body"]["minimum_configuration"];
+    ASSERT_TRUE(minimum.isArray());
+    ASSERT_EQ(minimum.size(), 2u);
+    EXPECT_EQ(minimum[0]["lang"].asString(), "cn");
+    EXPECT_EQ(minimum[1]["lang"].asString(), "en");
+    EXPECT_EQ(minimum[1]["ram"].asString(), "8 GB or more");
+    for (const auto& language : minimum) EXPECT_EQ(language.getMemberNames().size(), 8u);
+}
+
+TEST(Matching, FragmentsMatchAsContiguousUpperCaseRuns) {
+    const struct { const wchar_t* entry; const wchar_t* text; bool matches; } kCases[] = {
+        {L"Quadro K420 ", L"NVIDIA Quadro K420 ", true},
+        {L"Quadro K420 ", L"NVIDIA Quadro K4200 ", false},
+        {L"", L"anything", true},
+        {L"GTX 10", L"NVIDIA GeForce GTX 1060 6GB ", true},
+        {L"\u79FB\u52A8\u7248 Radeon HD", L"\u79FB\u52A8\u7248 AMD Radeon HD", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << WideToUtf8(c.entry));
+        EXPECT_EQ(EntryMatches(UpperAscii(c.entry), UpperAscii(c.text)), c.matches);
+    }
+    EXPECT_EQ(UpperAscii(L"i7-860 \u00e9"), L"I7-860 \u00e9") << "only ASCII letters change";
+}
+
+// A rule-set file set up in a temporary root: download cache, program folder
+// and temporary folder each get their own sub-folder.
+class RuleSetFiles : public testing::Test {
+protected:
+    RuleSetCandidates Candidates(bool localConfig = false) const {
+        return {root_.File(L"cache/checkerconfig.json"), root_.File(L"program"), root_.File(L"temp/"), localConfig};
+    }
+    std::wstring Put(const wchar_t* where, std::string_view document) const {
+        return root_.Write(std::wstring(where) + L"/checkerconfig.json", document);
+    }
+    static constexpr char kCache[] = R"({"body":{"CPU_Game":["cache"]}})";
+    static constexpr char kProgram[] = R"({"body":{"CPU_Game":["program"]}})";
+    static constexpr char kTemp[] = R"({"body":{"CPU_Game":["temp"]}})";
+    ScopedTempFolder root_;
+    LogCapture log_;
+};
+
+TEST_F(RuleSetFiles, ChoosesTheFirstValidCopy) {
+    struct Case {
+        const char* name;
+        const char* cache;    // nullptr: no file
+        const char* program;
+        const char* temp;
+        bool localConfig;
+        const char* expectedEntry;  // nullptr: nothing chosen
+    };
+    const Case kCases[] = {
+        {"valid download wins", kCache, kProgram, kTemp, false, "CACHE"},
+        {"cut-short download is skipped", "{\"body\":{\"CPU_Ga", kProgram, nullptr, false, "PROGRAM"},
+        {"localconfig ignores the download", kCache, kProgram, nullptr, true, "PROGRAM"},
+        {"temporary copy is the last resort", "not json", nullptr, kTemp, false, "TEMP"},
+        {"localconfig falls through to temp", kCache, nullptr, kTemp, true, "TEMP"},
+        {"nothing valid anywhere", "[", "{", nullptr, false, nullptr},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        ScopedTempFolder root;
+        const RuleSetCandidates candidates{root.File(L"cache/checkerconfig.json"), root.File(L"program"),
+                                           root.File(L"temp/"), c.localConfig};
+        if (c.cache) root.Write(L"cache/checkerconfig.json", c.cache);
+        if (c.program) root.Write(L"program/checkerconfig.json", c.program);
+        if (c.temp) root.Write(L"temp/checkerconfig.json", c.temp);
+        RuleSet rules;
+        const std::wstring used = ReadRuleSet(candidates, rules);
+        if (c.expectedEntry == nullptr) {
+            EXPECT_EQ(used, L"");
+            EXPECT_TRUE(rules.cpuGame.empty());
+        } else {
+            ASSERT_EQ(rules.cpuGame.size(), 1u);
+            EXPECT_EQ(WideToUtf8(rules.cpuGame[0]), c.expectedEntry);
+        }
+    }
+}
+
+TEST_F(RuleSetFiles, NoCandidateIsLoggedOnce) {
+    RuleSet rules;
+    EXPECT_EQ(ReadRuleSet(Candidates(), rules), L"");
+    EXPECT_EQ(log_.Messages(), (std::vector<std::string>{"config file does not exists or is invalid"}));
+}
+
+TEST_F(RuleSetFiles, EmptyTemporaryFolderIsNoCandidate) {
+    Put(L"program", "");  // invalid: empty text does not parse
+    RuleSetCandidates candidates = Candidates();
+    candidates.tempFolder.clear();
+    EXPECT_EQ(ChooseRuleSetFile(candidates), L"");
+}
+
+TEST_F(RuleSetFiles, RootThatIsNotAnObjectIsLogged) {
+    const std::wstring path = Put(L"cache", "[1, 2]");
+    RuleSet rules;
+    EXPECT_EQ(ReadRuleSet(Candidates(), rules), L"");
+    EXPECT_EQ(log_.Messages(), (std::vector<std::string>{"error config file. file=" + WideToUtf8(path)}));
+}
+
+TEST_F(RuleSetFiles, ByteFFEndsTheDocument) {
+    Put(L"cache", std::string(R"({"body":{"OS":["Windows 10"]}})") + "\xFF" + "garbage that would not parse");
+    RuleSet rules;
+    ReadRuleSet(Candidates(), rules);
+    EXPECT_EQ(rules.os, (RuleList{L"WINDOWS 10"}));
+}
+
+TEST_F(RuleSetFiles, MembersOfTheWrongTypeLoadNothing) {
+    Put(L"cache", R"({"body":{
+        "CPU_Game": "i5-4590",
+        "CPU_Video": ["i5", 5, null, {"x":1}, "fx"],
+        "OS": null,
+        "DRIVER_NV_Min": 47111,
+        "DRIVER_AMD_Min": "21.5.2",
+        "GPU_Video_BlackList_Exception": ["Radeon HD 4870 ", ""],
+        "Unrelated": [1]
+    }})");
+    RuleSet rules;
+    ReadRuleSet(Candidates(), rules);
+    EXPECT_TRUE(rules.cpuGame.empty());
+    EXPECT_EQ(rules.cpuVideo, (RuleList{L"I5", L"FX"}));
+    EXPECT_TRUE(rules.os.empty());
+    EXPECT_EQ(rules.driverNvMin, L"");
+    EXPECT_EQ(rules.driverAmdMin, L"21.5.2");
+    EXPECT_EQ(rules.gpuVideoBlackListException, (RuleList{L"RADEON HD 4870 ", L""}));
+    EXPECT_TRUE(log_.Messages().empty());
+}
+
+TEST_F(RuleSetFiles, BodyThatIsNotAnObjectLoadsNothingAndSaysSo) {
+    const char* kBodies[] = {R"({"body":["CPU_Game"]})", R"({"body":"text"})", R"({"body":42})"};
+    for (const char* document : kBodies) {
+        SCOPED_TRACE(document);
+        const std::wstring path = Put(L"cache", document);
+        RuleSet rules;
+        EXPECT_EQ(ReadRuleSet(Candidates(), rules), path);
+        EXPECT_TRUE(rules.cpuGame.empty());
+    }
+    EXPECT_EQ(log_.Messages().size(), 3u);
+}
+
+TEST_F(RuleSetFiles, MissingOrNullBodyLoadsNothingSilently) {
+    for (const char* document : {R"({})", R"({"body":null})", "null"}) {
+        SCOPED_TRACE(document);
+        Put(L"cache", document);
+        RuleSet rules;
+        EXPECT_FALSE(ReadRuleSet(Candidates(), rules).empty());
+        EXPECT_TRUE(rules.cpuGame.empty());
+    }
+    EXPECT_TRUE(log_.Messages().empty());
+}
+
+TEST_F(RuleSetFiles, UnreadableChosenFileIsLogged) {
+    RuleSet rules;
+    EXPECT_FALSE(LoadRuleSetFile(root_.File(L"gone.json"), rules));
+    EXPECT_EQ(log_.Messages(),
+              (std::vector<std::string>{"open config file failed. file=" + WideToUtf8(root_.File(L"gone.json"))}));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "shell/platform.h"
+
+namespace fs = std::filesystem;
+
+ScopedTempFolder::ScopedTempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "kalo-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    path_ = FromFsPath(pattern);
+}
+
+ScopedTempFolder::~ScopedTempFolder() {
+    std::error_code error;
+    fs::permissions(ToFsPath(path_), fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(ToFsPath(path_), error);
+}
+
+std::wstring ScopedTempFolder::File(const std::wstring& name) const { return JoinPath(path_, name); }
+
+std::wstring ScopedTempFolder::Write(const std::wstring& name, std::string_view bytes) const {
+    const std::wstring path = File(name);
+    fs::create_directories(ToFsPath(path).parent_path());
+    std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(ToFsPath(path), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
