@@ -1,0 +1,137 @@
+#include "cli/report_output.h"
+
+#include <json/writer.h>
+
+#include "engine/result_page.h"
+#include "shell/text_convert.h"
+
+namespace {
+
+const char* HeadlineName(Headline headline) {
+    switch (headline) {
+        case Headline::Compatible: return "compatible";
+        case Headline::NotCompatible: return "not_compatible";
+        case Headline::CannotBeConfirmed: return "cannot_be_confirmed";
+        case Headline::DriverNotCompatible: return "driver_not_compatible";
+    }
+    return "cannot_be_confirmed";
+}
+
+const char* ComponentName(ResultComponent component) {
+    switch (component) {
+        case ResultComponent::Cpu: return "cpu";
+        case ResultComponent::Memory: return "memory";
+        case ResultComponent::Gpu: return "gpu";
+        case ResultComponent::Driver: return "driver";
+        case ResultComponent::Os: return "os";
+    }
+    return "";
+}
+
+const char* ResultName(CheckResult result) {
+    switch (result) {
+        case CheckResult::Pass: return "pass";
+        case CheckResult::Fail: return "fail";
+        default: return "unknown";
+    }
+}
+
+// The window shows icons; the terminal shows the same three marks.
+const char* ResultMark(CheckResult result) {
+    switch (result) {
+        case CheckResult::Pass: return "\xE2\x9C\x93";  // check mark
+        case CheckResult::Fail: return "\xE2\x9C\x97";  // ballot x
+        default: return "?";
+    }
+}
+
+std::wstring ShownValue(const ResultRow& row, const TextLookup& text) {
+    return row.value.empty() ? text(kUnrecognizedKey) : row.value;
+}
+
+std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
+
+Json::Value Strings(const auto& texts) {
+    Json::Value array(Json::arrayValue);
+    for (const std::wstring& text : texts) array.append(Utf8(text));
+    return array;
+}
+
+Json::Value Codes(const std::array<CheckResult, 2>& results) {
+    Json::Value array(Json::arrayValue);
+    for (CheckResult result : results) array.append(static_cast<int>(result));
+    return array;
+}
+
+}  // namespace
+
+std::string FormatOutcomeText(const CheckOutcome& outcome, const TextLookup& text) {
+    const ResultPage page = BuildResultPage(outcome.report);
+    std::string out = Utf8(text(page.titleKey)) + "\n" + Utf8(text(page.tipKey)) + "\n\n";
+    size_t captionWidth = 0;
+    for (const ResultRow& row : page.rows) captionWidth = std::max(captionWidth, text(row.captionKey).size());
+    for (const ResultRow& row : page.rows) {
+        const std::wstring caption = text(row.captionKey);
+        out += "  ";
+        out += ResultMark(row.result);
+        out += "  " + Utf8(caption) + std::string(captionWidth - caption.size() + 2, ' ');
+        out += Utf8(ShownValue(row, text)) + "\n";
+    }
+    return out;
+}
+
+Json::Value OutcomeToJson(const CheckOutcome& outcome, const TextLookup& text, const std::wstring& language) {
+    const ResultPage page = BuildResultPage(outcome.report);
+    const CheckReport& report = outcome.report;
+    Json::Value root(Json::objectValue);
+    root["headline"] = HeadlineName(page.headline);
+    root["language"] = Utf8(language);
+
+    Json::Value rows(Json::arrayValue);
+    for (const ResultRow& row : page.rows) {
+        Json::Value item(Json::objectValue);
+        item["component"] = ComponentName(row.component);
+        item["caption"] = Utf8(text(row.captionKey));
+        item["value"] = Utf8(ShownValue(row, text));
+        item["result"] = ResultName(row.result);
+        rows.append(item);
+    }
+    root["rows"] = rows;
+
+    Json::Value codes(Json::objectValue);
+    codes["cpuGameResult"] = static_cast<int>(report.cpuGameResult);
+    codes["cpuVideoResult"] = static_cast<int>(outcome.cpuVideoResult);
+    codes["gpuGameResult"] = Codes(report.gpuGameResult);
+    codes["gpuVideoResult"] = Codes(outcome.gpuVideoResult);
+    codes["memoryResult"] = static_cast<int>(report.memoryResult);
+    codes["osResult"] = static_cast<int>(report.osResult);
+    codes["overallGameResult"] = static_cast<int>(outcome.overallGameResult);
+    codes["overallVideoResult"] = static_cast<int>(outcome.overallVideoResult);
+    codes["steamVrResult"] = outcome.steamVrResult;
+    codes["usbResult"] = outcome.usbResult;
+    codes["driverFlags"] = report.driverFlags;
+    codes["combinedResult"] = outcome.combinedResult;
+    root["report"] = codes;
+
+    const HardwareInventory& shown = report.display;
+    Json::Value inventory(Json::objectValue);
+    inventory["cpuText"] = Utf8(shown.cpuText);
+    inventory["memoryText"] = Utf8(shown.memoryText);
+    inventory["osText"] = Utf8(shown.osText);
+    inventory["gpuName"] = Strings(shown.gpuName);
+    inventory["driverVersion"] = Strings(shown.driverVersion);
+    inventory["gpuNames"] = Strings(outcome.gpuNames);
+    inventory["usbPortCount"] = shown.usbPortCount;
+    inventory["laptop"] = outcome.laptop;
+    root["inventory"] = inventory;
+
+    root["ruleSet"] = Utf8(outcome.ruleSetPath);
+    return root;
+}
+
+std::string WriteJson(const Json::Value& value) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "  ";
+    builder["emitUTF8"] = true;
+    return Json::writeString(builder, value) + "\n";
+}
