@@ -1,0 +1,75 @@
+#include "tests/engine/verdict_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/adapter_selection.h"
+#include "engine/rule_set_reader.h"
+#include "shell/embedded_resource.h"
+
+const RuleSet& ShippedRuleSet() {
+    static const RuleSet rules = [] {
+        const auto bytes = FindEmbeddedResource(L"JSON", 102);
+        EXPECT_TRUE(bytes.has_value());
+        const std::string document =
+            bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string{};
+        Json::Value root;
+        EXPECT_TRUE(ParseJsonDocument(document, root));
+        RuleSet loaded;
+        LoadRuleSetBody(root, loaded, L"shipped");
+        return loaded;
+    }();
+    return rules;
+}
+
+RuleSet RuleSetFromBody(const char* body) {
+    Json::Value root;
+    EXPECT_TRUE(ParseJsonDocument(std::string(R"({"body":)") + body + "}", root)) << body;
+    RuleSet rules;
+    LoadRuleSetBody(root, rules, L"test");
+    return rules;
+}
+
+ProbedFacts FactsOf(const Machine& machine) {
+    std::vector<VideoControllerInfo> controllers;
+    for (const Controller& controller : machine.controllers) {
+        controllers.push_back({controller.description, controller.driverVersion, L""});
+    }
+    AdapterSelection selection = SelectAdapters(controllers, TestOverrides{});
+    ProbedFacts facts;
+    facts.gpuNames = std::move(selection.gpuNames);
+    facts.display = std::move(selection.display);
+    facts.normalized = std::move(selection.normalized);
+    facts.system = {machine.addressWidth, machine.memoryBytes, machine.usbPortCount, machine.osCaption};
+    facts.cpuBrand = machine.cpuBrand;
+    return facts;
+}
+
+Verdict Classify(const RuleSet& rules, const Machine& machine, bool laptop, bool steamVr) {
+    const VerdictQuestions questions{[laptop] { return laptop; }, [steamVr] { return steamVr; }};
+    return ClassifyMachine(rules, FactsOf(machine), questions);
+}
+
+void ExpectResults(const VerdictResults& actual, const Expected& expected) {
+    EXPECT_EQ(actual.cpuGameResult, expected.cpuGame) << "cpuGameResult";
+    EXPECT_EQ(actual.cpuVideoResult, expected.cpuVideo) << "cpuVideoResult";
+    EXPECT_EQ(actual.gpuGameResult[0], expected.gpu0Game) << "gpuGameResult[0]";
+    EXPECT_EQ(actual.gpuVideoResult[0], expected.gpu0Video) << "gpuVideoResult[0]";
+    EXPECT_EQ(actual.gpuGameResult[1], expected.gpu1Game) << "gpuGameResult[1]";
+    EXPECT_EQ(actual.gpuVideoResult[1], expected.gpu1Video) << "gpuVideoResult[1]";
+    EXPECT_EQ(actual.memoryResult, expected.memory) << "memoryResult";
+    EXPECT_EQ(actual.osResult, expected.os) << "osResult";
+    EXPECT_EQ(actual.overallGameResult, expected.overallGame) << "overallGameResult";
+    EXPECT_EQ(actual.overallVideoResult, expected.overallVideo) << "overallVideoResult";
+    EXPECT_EQ(actual.driverFlags, expected.driverFlags) << "driverFlags";
+}
+
+std::ostream& operator<<(std::ostream& out, CheckResult result) {
+    switch (result) {
+        case CheckResult::Unknown: return out << "Unknown";
+        case CheckResult::Fail: return out << "Fail";
+        case CheckResult::Pass: return out << "Pass";
+    }
+    return out << "CheckResult(" << static_cast<int>(result) << ")";
+}
