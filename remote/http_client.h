@@ -1,0 +1,55 @@
+#pragma once
+// Plain HTTP GET for the configuration-service requests. One implementation
+// per platform (http_client_linux.cpp: libcurl; http_client_win.cpp: WinINet),
+// both using the system's proxy settings and the user agent "Sorvik".
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+inline constexpr char kHttpUserAgent[] = "Sorvik";
+
+struct HttpClientOptions {
+    // Without these a dead network would hold a check for minutes; with them
+    // every request, and so every check, ends.
+    std::chrono::milliseconds connectTimeout{10'000};
+    std::chrono::milliseconds totalTimeout{30'000};
+    // A whole-body answer larger than this is a failed request: no rule-set
+    // document comes near it, and it bounds what one answer can take.
+    size_t maxBodyBytes = 8u * 1024u * 1024u;
+};
+
+struct HttpResponse {
+    long status = 0;   // the HTTP status of the (last, after redirects) answer
+    std::string body;  // the body bytes as received, zero bytes included
+};
+
+class IHttpClient {
+public:
+    virtual ~IHttpClient() = default;
+
+    // The whole body. Empty optional when the address does not open, the
+    // transfer breaks or times out, or the body exceeds maxBodyBytes.
+    virtual std::optional<HttpResponse> Get(const std::string& url) = 0;
+
+    // Only the first maxBytes bytes of the body; the rest is not waited for.
+    // A longer body is not a failure here.
+    virtual std::optional<HttpResponse> GetPrefix(const std::string& url, size_t maxBytes) = 0;
+};
+
+std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options = {});
+
+// A plain GET of the whole body as text, the body ending at its first zero
+// byte. Empty when the request fails. The HTTP status is not examined: an
+// error page's body is returned like any answer.
+std::string HttpGetText(IHttpClient& http, const std::string& address);
+// The same through a client with the production time-outs.
+std::string HttpGetText(const std::string& address);
+
+// True for a 2xx status: the answer carries what was asked for.
+inline bool IsSuccessStatus(long status) { return status >= 200 && status < 300; }
+
+// The text a C string of the body would hold: everything before the first zero.
+std::string TextUpToFirstZero(std::string body);

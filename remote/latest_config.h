@@ -1,0 +1,53 @@
+#pragma once
+// Downloading the latest rule set and keeping it as the cache file that the
+// rule-set loader prefers. The steps: ask the service (signed request) where
+// the current document lies, download it, and store it only when it is a rule
+// set, replacing the cache whole. Any failure leaves the cache as it was.
+
+#include <json/value.h>
+
+#include <string>
+#include <string_view>
+
+#include "remote/http_client.h"
+
+// The cache folder below the data folder, ending with a separator.
+std::wstring RuleSetCacheFolder(const std::wstring& dataFolder);
+// The cache file: the cache folder followed by "checkerconfig.json".
+std::wstring RuleSetCachePath(const std::wstring& dataFolder);
+// The cache file's path, after creating its folder with missing parents. A
+// folder that cannot be made is not reported: the later write fails instead
+// and the loader falls back to the other copies.
+std::wstring PrepareRuleSetCachePath(const std::wstring& dataFolder);
+
+// endpoint URL + "?language=" + code. The code is sent in code page 936 and
+// percent-encoded, which leaves every real language code unchanged.
+std::string RuleSetRequestAddress(std::string_view baseUrl, const std::wstring& languageCode);
+
+// The document address held in the answer's "url" member: a string as it
+// is, an integer in decimal, a real as "%f"; empty for anything else.
+std::string DocumentUrlText(const Json::Value& url);
+
+// True when the text (as the rule-set loader reads it) parses as a JSON
+// object whose "body" is an object: only such a document may replace a cache.
+bool IsRuleSetDocument(std::string_view text);
+
+enum class LatestConfigOutcome {
+    Stored,             // the cache file holds the new document
+    AnswerNotJson,      // no answer, or not a JSON object (logged)
+    AnswerWithoutBody,  // "body" missing or not an object (logged)
+    NoDocumentUrl,      // "url" missing, empty or of another type
+    DocumentNotLoaded,  // the document did not download, or was empty
+    DocumentRejected,   // an error answer or not a rule set (logged)
+    CacheNotWritten,    // the cache file could not be replaced
+};
+
+struct LatestConfigRequest {
+    std::string baseUrl;       // service base URL, without a trailing "/"
+    std::wstring languageCode; // the "language" query parameter, e.g. L"cn"
+    std::wstring cachePath;    // the cache file to replace
+};
+
+LatestConfigOutcome DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request);
+// Against ConfigServiceBaseUrl() with the production time-outs.
+LatestConfigOutcome DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath);

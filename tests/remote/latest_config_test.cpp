@@ -1,0 +1,270 @@
+#include "remote/latest_config.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "remote/server_time.h"
+#include "shell/platform.h"
+#include "tests/remote/loopback_http_server.h"
+#include "tests/remote/scoped_environment.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kOldDocument = R"({"head":{"version":"1"},"body":{"OS":["WINDOWS 10"]}})";
+const std::string kNewDocument = R"({"head":{"version":"2"},"body":{"OS":["WINDOWS 11"]}})";
+constexpr char kDocumentPath[] = "/files/checkerconfig.json";
+
+// A rule set of about `size` bytes whose padding shows which one it is.
+std::string LargeRuleSet(char fill, size_t size) {
+    return R"({"head":{"note":")" + std::string(size, fill) + R"("},"body":{"OS":["WINDOWS 11"]}})";
+}
+
+std::string Replaced(std::string text, const std::string& placeholder, const std::string& value) {
+    for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size())) {
+        text.replace(at, placeholder.size(), value);
+    }
+    return text;
+}
+
+class LatestConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.IsListening());
+        data_.Write(L"updates/fitprobe/checkerconfig.json", kOldDocument);
+    }
+
+    std::string DocumentUrl() const { return server_.BaseUrl() + kDocumentPath; }
+
+    // The service's two answers; "@DOC@" in the rule-set answer stands for the document's address.
+    void ServeService(const std::string& answer, int status = 200) {
+        server_.Serve("/common/getTimestamp", {.body = "1712345678"});
+        server_.Serve("/rezedav/wscheckerconfig", {.status = status, .body = Replaced(answer, "@DOC@", DocumentUrl())});
+    }
+
+    LatestConfigOutcome Download(const std::wstring& language = L"cn") {
+        return DownloadLatestConfig(*http_, {baseUrl_, language, cachePath_});
+    }
+
+    ScopedNoProxy noProxy_;
+    LoopbackHttpServer server_;
+    ScopedTempFolder data_;
+    std::wstring cachePath_ = PrepareRuleSetCachePath(data_.Path());
+    std::string baseUrl_ = server_.BaseUrl();
+    std::unique_ptr<IHttpClient> http_ = CreateHttpClient({1000ms, 2000ms});
+};
+
+TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
+    const std::string pointer = R"({"code":0,"body":{"url":"@DOC@"}})";
+    const std::string readFailed = "read config url failed(json). ";
+    const std::string bodyFailed = "get config url failed(json). ";
+    const std::string notRuleSet = "config document is not a rule set, cache kept. url=@DOC@";
+    const struct {
+        const char* name;
+        std::string answer;
+        LoopbackAnswer document;
+        LatestConfigOutcome outcome;
+        std::vector<std::string> log;
+        std::string cacheAfter;
+    } kCases[] = {
+        {"rule set stored", pointer, {.body = kNewDocument}, LatestConfigOutcome::Stored, {}, kNewDocument},
+        {"document stored up to its zero byte", pointer, {.body = kNewDocument + '\0' + "tail"},
+         LatestConfigOutcome::Stored, {}, kNewDocument},
+        {"document of several reads stored whole", pointer, {.body = LargeRuleSet('x', 5000), .pieceBytes = 700},
+         LatestConfigOutcome::Stored, {}, LargeRuleSet('x', 5000)},
+        {"answer is HTML", "<html>busy</html>", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
+        {"answer is an array", "[1]", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
+        {"answer is a number", "42", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
+        {"answer is empty", "", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
+        {"answer is null", "null", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument},
+        {"body missing", R"({"code":1})", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument},
+        {"body is a string", R"({"body":"x"})", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed},
+         kOldDocument},
+        {"url missing", R"({"body":{}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
+        {"url empty", R"({"body":{"url":""}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
+        {"url is a boolean", R"({"body":{"url":true}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
+        {"url is a number, not an http address", R"({"body":{"url":12345}})", {},
+         LatestConfigOutcome::DocumentNotLoaded, {}, kOldDocument},
+        {"document empty", pointer, {.body = ""}, LatestConfigOutcome::DocumentNotLoaded, {}, kOldDocument},
+        {"document never answers", pointer, {.neverAnswer = true}, LatestConfigOutcome::DocumentNotLoaded, {},
+         kOldDocument},
+        {"HTML error page", pointer, {.status = 404, .body = "<html>Not Found</html>"},
+         LatestConfigOutcome::DocumentRejected, {"config document answered status 404, cache kept. url=@DOC@"},
+         kOldDocument},
+        {"rule set behind an error status", pointer, {.status = 500, .body = kNewDocument},
+         LatestConfigOutcome::DocumentRejected, {"config document answered status 500, cache kept. url=@DOC@"},
+         kOldDocument},
+        {"captive portal page", pointer, {.body = "<html>Sign in</html>"}, LatestConfigOutcome::DocumentRejected,
+         {notRuleSet}, kOldDocument},
+        {"JSON without a body object", pointer, {.body = R"({"body":[]})"}, LatestConfigOutcome::DocumentRejected,
+         {notRuleSet}, kOldDocument},
+        {"rule set cut short by a zero byte", pointer, {.body = std::string("{\"body\":\0{}}", 12)},
+         LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        data_.Write(L"updates/fitprobe/checkerconfig.json", kOldDocument);
+        ServeService(c.answer);
+        server_.Serve(kDocumentPath, c.document);
+        const LogCapture log;
+
+        EXPECT_EQ(Download(), c.outcome);
+        std::vector<std::string> expectedLog;
+        for (const auto& line : c.log) expectedLog.push_back(Replaced(line, "@DOC@", DocumentUrl()));
+        EXPECT_EQ(log.Messages(), expectedLog);
+        EXPECT_EQ(ReadWholeFile(cachePath_), c.cacheAfter);
+    }
+}
+
+TEST_F(LatestConfigTest, AsksWithTheLanguageTheServiceTimeAndAToken) {
+    ServeService(R"({"body":{"url":"@DOC@"}})");
+    server_.Serve(kDocumentPath, {.body = kNewDocument});
+    ASSERT_EQ(Download(L"cn"), LatestConfigOutcome::Stored);
+
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].target, "/common/getTimestamp");
+    EXPECT_EQ(requests[1].path, "/rezedav/wscheckerconfig");
+    const std::string prefix = "language=cn&timestamp=1712345678&accesstoken=";
+    ASSERT_EQ(requests[1].query.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(requests[1].query.substr(prefix.size()).find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(requests[1].query.size(), prefix.size() + 32);
+    EXPECT_EQ(requests[2].target, kDocumentPath);
+    for (const auto& request : requests) EXPECT_EQ(request.Header("user-agent"), "Sorvik");
+}
+
+TEST_F(LatestConfigTest, GoesThroughTheProxyNamedByHttpProxy) {
+    const ScopedEnvironmentVariable proxy("http_proxy", server_.BaseUrl().c_str());
+    // The reserved host never resolves: only the proxy can answer for it.
+    baseUrl_ = "http://config.kalo.example";
+    ServeService(R"({"body":{"url":"http://config.kalo.example/files/checkerconfig.json"}})");
+    server_.Serve(kDocumentPath, {.body = kNewDocument});
+
+    ASSERT_EQ(Download(L"cn"), LatestConfigOutcome::Stored);
+    EXPECT_EQ(ReadWholeFile(cachePath_), kNewDocument);
+    // Token: printf '%s' 'Rk7Wq$m2Xe#Lp+Tzv4HnYcBfa1712345678http://config.kalo.example/rezedav/wscheckerconfig' | md5sum
+    const std::vector<std::string> expected = {
+        "http://config.kalo.example/common/getTimestamp",
+        "http://config.kalo.example/rezedav/wscheckerconfig?language=cn&timestamp=1712345678"
+        "&accesstoken=13cfe842e11d1396b141de27f71ab21b",
+        "http://config.kalo.example/files/checkerconfig.json",
+    };
+    std::vector<std::string> targets;
+    for (const auto& request : server_.Requests()) targets.push_back(request.target);
+    EXPECT_EQ(targets, expected);
+}
+
+TEST_F(LatestConfigTest, AnErrorPageAfterAGoodDownloadKeepsTheGoodCache) {
+    ServeService(R"({"body":{"url":"@DOC@"}})");
+    server_.Serve(kDocumentPath, {.body = kNewDocument});
+    ASSERT_EQ(Download(), LatestConfigOutcome::Stored);
+
+    server_.Serve(kDocumentPath, {.status = 502, .body = "<html><h1>502 Bad Gateway</h1></html>"});
+    EXPECT_EQ(Download(), LatestConfigOutcome::DocumentRejected);
+    EXPECT_EQ(ReadWholeFile(cachePath_), kNewDocument);
+}
+
+TEST_F(LatestConfigTest, AServiceThatNeverAnswersStillLetsTheDownloadEnd) {
+    server_.SetHandler([](const LoopbackRequest&) { return LoopbackAnswer{.neverAnswer = true}; });
+    const LogCapture log;
+    EXPECT_EQ(Download(), LatestConfigOutcome::AnswerNotJson);
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{"read config url failed(json). "});
+    EXPECT_EQ(ReadWholeFile(cachePath_), kOldDocument);
+}
+
+TEST_F(LatestConfigTest, TwoDownloadsAtOnceLeaveOneWholeDocument) {
+    const std::string chinese = LargeRuleSet('c', 300'000);
+    const std::string english = LargeRuleSet('e', 200'000);
+    server_.SetHandler([&](const LoopbackRequest& request) {
+        if (request.path == "/common/getTimestamp") return LoopbackAnswer{.body = "1712345678"};
+        if (request.path == "/cn.json") return LoopbackAnswer{.body = chinese, .pieceBytes = 32'768};
+        if (request.path == "/en.json") return LoopbackAnswer{.body = english, .pieceBytes = 32'768};
+        const std::string language = request.query.substr(9, 2);  // "language=xx&..."
+        return LoopbackAnswer{.body = R"({"body":{"url":")" + server_.BaseUrl() + "/" + language + R"(.json"}})"};
+    });
+
+    std::atomic<bool> downloading{true};
+    std::atomic<int> mixed{0};
+    std::thread reader([&] {
+        while (downloading.load()) {
+            const std::string seen = ReadWholeFile(cachePath_);
+            if (seen != kOldDocument && seen != chinese && seen != english) ++mixed;
+        }
+    });
+    const auto worker = [this](const wchar_t* language) {
+        const auto http = CreateHttpClient({1000ms, 5000ms});
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(DownloadLatestConfig(*http, {baseUrl_, language, cachePath_}), LatestConfigOutcome::Stored);
+        }
+    };
+    std::thread checkWorker(worker, L"cn");
+    std::thread minimumLoader(worker, L"en");
+    checkWorker.join();
+    minimumLoader.join();
+    downloading.store(false);
+    reader.join();
+
+    EXPECT_EQ(mixed.load(), 0);
+    const std::string last = ReadWholeFile(cachePath_);
+    EXPECT_TRUE(last == chinese || last == english);
+    const fs::path folder = ToFsPath(RuleSetCacheFolder(data_.Path()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1) << "no temporary file left";
+}
+
+TEST_F(LatestConfigTest, ACacheThatCannotBeWrittenIsReportedAndLeavesNothing) {
+    const std::wstring blocked = data_.Write(L"not-a-folder", "x");
+    ServeService(R"({"body":{"url":"@DOC@"}})");
+    server_.Serve(kDocumentPath, {.body = kNewDocument});
+    cachePath_ = PrepareRuleSetCachePath(blocked);
+    EXPECT_EQ(Download(), LatestConfigOutcome::CacheNotWritten);
+    EXPECT_EQ(ReadWholeFile(blocked), "x");
+}
+
+TEST(DocumentUrlText, ReadsStringsAndNumbersAsText) {
+    const struct { const char* name; Json::Value url; std::string expected; } kCases[] = {
+        {"string", "http://h/c.json", "http://h/c.json"},
+        {"integer", 12345, "12345"},
+        {"negative integer", -7, "-7"},
+        {"integer beyond 32 bits", Json::Value(Json::UInt64{18446744073709551615u}), "18446744073709551615"},
+        {"real", 1.5, "1.500000"},
+        {"boolean", true, ""},
+        {"null", Json::Value(), ""},
+        {"object", Json::Value(Json::objectValue), ""},
+        {"array", Json::Value(Json::arrayValue), ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(DocumentUrlText(c.url), c.expected);
+    }
+}
+
+TEST(RuleSetRequestAddress, PutsTheLanguageCodeIntoTheQuery) {
+    const struct { const char* name; const wchar_t* code; std::string expected; } kCases[] = {
+        {"cn", L"cn", "http://h/rezedav/wscheckerconfig?language=cn"},
+        {"pt", L"pt", "http://h/rezedav/wscheckerconfig?language=pt"},
+        {"empty", L"", "http://h/rezedav/wscheckerconfig?language="},
+        {"query characters are encoded", L"a b&c", "http://h/rezedav/wscheckerconfig?language=a%20b%26c"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RuleSetRequestAddress("http://h", c.code), c.expected);
+    }
+}
+
+TEST(RuleSetCachePath, LiesInUpdatesFitprobeBelowTheDataFolder) {
+    EXPECT_EQ(RuleSetCachePath(L"/data/KALO Assistant 4"), L"/data/KALO Assistant 4/updates/fitprobe/checkerconfig.json");
+    EXPECT_EQ(RuleSetCachePath(L"/data/"), L"/data/updates/fitprobe/checkerconfig.json");
+
+    ScopedTempFolder root;
+    const std::wstring path = PrepareRuleSetCachePath(root.File(L"KALO Assistant 4"));
+    EXPECT_TRUE(fs::is_directory(ToFsPath(path).parent_path()));
+}
+
+}  // namespace
