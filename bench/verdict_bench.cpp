@@ -1,0 +1,70 @@
+// Classifying one machine against the shipped rule set: the verdict alone
+// (rule set already loaded), and the verdict together with parsing and
+// loading the document, as every check does.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/adapter_selection.h"
+#include "engine/rule_set_reader.h"
+#include "engine/verdict.h"
+#include "shell/embedded_resource.h"
+
+namespace {
+
+std::string ShippedDocument() {
+    const auto bytes = FindEmbeddedResource(L"JSON", 102);
+    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+}
+
+RuleSet LoadRules(const std::string& document) {
+    Json::Value root;
+    ParseJsonDocument(document, root);
+    RuleSet rules;
+    LoadRuleSetBody(root, rules, L"");
+    return rules;
+}
+
+// A gaming laptop with two adapters: every list of the shipped rule set is
+// consulted, the laptop lists included.
+ProbedFacts GamingLaptop() {
+    const std::vector<VideoControllerInfo> controllers = {
+        {L"Intel(R) UHD Graphics 630", L"27.20.100.8280", L""},
+        {L"NVIDIA GeForce GTX 1060", L"27.21.14.5671", L""},
+    };
+    AdapterSelection selection = SelectAdapters(controllers, TestOverrides{});
+    ProbedFacts facts;
+    facts.gpuNames = std::move(selection.gpuNames);
+    facts.display = std::move(selection.display);
+    facts.normalized = std::move(selection.normalized);
+    facts.system = {64, int64_t{16} << 30, 3, L"Microsoft Windows 10 Home"};
+    facts.cpuBrand = L"Intel(R) Core(TM) i7-8750H CPU @ 2.20GHz";
+    return facts;
+}
+
+const VerdictQuestions kLaptopWithoutSteamVr{[] { return true; }, [] { return false; }};
+
+void BM_ClassifyMachine(benchmark::State& state) {
+    const RuleSet rules = LoadRules(ShippedDocument());
+    const ProbedFacts facts = GamingLaptop();
+    for (auto _ : state) {
+        Verdict verdict = ClassifyMachine(rules, facts, kLaptopWithoutSteamVr);
+        benchmark::DoNotOptimize(verdict.results.overallGameResult);
+    }
+}
+BENCHMARK(BM_ClassifyMachine)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadRuleSetAndClassifyMachine(benchmark::State& state) {
+    const std::string document = ShippedDocument();
+    const ProbedFacts facts = GamingLaptop();
+    for (auto _ : state) {
+        const RuleSet rules = LoadRules(document);
+        Verdict verdict = ClassifyMachine(rules, facts, kLaptopWithoutSteamVr);
+        benchmark::DoNotOptimize(verdict.results.overallGameResult);
+    }
+}
+BENCHMARK(BM_LoadRuleSetAndClassifyMachine)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

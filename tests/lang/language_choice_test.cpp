@@ -1,0 +1,167 @@
+// The language the program starts in.
+
+#include "lang/language_choice.h"
+
+#include <gtest/gtest.h>
+
+#include "lang/lang_config.h"
+#include "lang/ui_language.h"
+#include "tests/lang/scoped_env.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+struct LangIdCase {
+    const char* name;
+    uint16_t langId;
+    const wchar_t* code;
+    const wchar_t* displayName;
+    int32_t index;
+};
+
+const LangIdCase kLangIdCases[] = {
+    {"Chinese (PRC)", 0x0804, L"cn", L"\u7B80\u4F53\u4E2D\u6587", 0},
+    {"Chinese (Taiwan) shows Simplified Chinese", 0x0404, L"cn", L"\u7B80\u4F53\u4E2D\u6587", 0},
+    {"Chinese (Macao) is not in the Chinese row", 0x1404, L"en", L"English", 1},
+    {"German (Austria)", 0x0C07, L"de", L"Deutsch", 1},
+    {"Spanish (Spain) with its lower-case name", 0x0C0A, L"es", L"espa\u00F1ol", 1},
+    {"Spanish (United States) is English", 0x540A, L"en", L"English", 1},
+    {"French (Monaco) is English", 0x180C, L"en", L"English", 1},
+    {"Japanese has its own index", 0x0411, L"jp", L"\u65E5\u672C\u8A9E", 2},
+    {"Portuguese (Portugal)", 0x0816, L"pt", L"Portugu\u00EAs", 1},
+    {"Russian with its mixed-script name", 0x0419, L"ru", L"Pycck\u0438\u0439", 1},
+    {"English (United States)", 0x0409, L"en", L"English", 1},
+    {"Swedish has no pack", 0x041D, L"en", L"English", 1},
+};
+
+TEST(LanguageChoice, SystemLanguageIdsMapToPacks) {
+    for (const LangIdCase& c : kLangIdCases) {
+        SCOPED_TRACE(c.name);
+        const UiLanguageChoice choice = LanguageForLangId(c.langId);
+        EXPECT_STREQ(choice.code, c.code);
+        EXPECT_STREQ(choice.displayName, c.displayName);
+        EXPECT_EQ(choice.index, c.index);
+    }
+}
+
+TEST(LanguageChoice, IndexesNameTheServiceLanguage) {
+    const std::pair<int32_t, const wchar_t*> cases[] = {{0, L"cn"}, {1, L"en"}, {2, L"jp"}, {3, L"en"}, {-1, L"en"}};
+    for (const auto& [index, code] : cases) EXPECT_EQ(LanguageCodeForIndex(index), code) << index;
+}
+
+struct LocaleCase {
+    const char* name;
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+    uint16_t expected;
+};
+
+const LocaleCase kLocaleCases[] = {
+    {"LC_ALL wins", "zh_CN.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8", 0x0804},
+    {"empty LC_ALL is passed over", "", "de_AT.UTF-8", "fr_FR.UTF-8", 0x0C07},
+    {"LANG alone", nullptr, nullptr, "es_MX.UTF-8", 0x080A},
+    {"Traditional Chinese", nullptr, nullptr, "zh_TW.UTF-8", 0x0404},
+    {"modifier after the territory", nullptr, nullptr, "de_DE@euro", 0x0407},
+    {"language without territory", nullptr, nullptr, "ru", 0x0419},
+    {"territory the table lacks", nullptr, nullptr, "de_BE.UTF-8", 0x0407},
+    {"letter case of a hand-written locale", nullptr, nullptr, "ZH_cn.utf8", 0x0804},
+    {"C locale", "C", nullptr, "zh_CN.UTF-8", 0x0409},
+    {"language without a pack", nullptr, nullptr, "sv_SE.UTF-8", 0x0409},
+    {"nothing set", nullptr, nullptr, nullptr, 0x0409},
+};
+
+TEST(UiLanguage, TheLocaleBecomesAWindowsLanguageId) {
+    for (const LocaleCase& c : kLocaleCases) {
+        SCOPED_TRACE(c.name);
+        ScopedEnv env;
+        env.Set("LC_ALL", c.lcAll);
+        env.Set("LC_MESSAGES", c.lcMessages);
+        env.Set("LANG", c.lang);
+        EXPECT_EQ(UserDefaultUiLanguage(), c.expected);
+    }
+}
+
+struct SavedCase {
+    const char* name;
+    const char* settings;  // nullptr: no settings file
+    const char* locale;
+    const wchar_t* code;
+    const wchar_t* displayName;
+    int messageLanguage;
+};
+
+const SavedCase kSavedCases[] = {
+    {"saved German on an English system", "[set]\nlanguage=de\nlangnick=Deutsch\n", "en_US.UTF-8", L"de",
+     L"Deutsch", 1},
+    {"Chinese system shows Chinese start-up messages", "[set]\nlanguage=en\n", "zh_CN.UTF-8", L"en", L"", 0},
+    {"Taiwanese system shows English start-up messages", "[set]\nlanguage=en\n", "zh_TW.UTF-8", L"en", L"", 1},
+    {"file without the section", "[test]\nistest=1\n", "zh_CN.UTF-8", L"", L"", 0},
+    {"no file: English messages even on a Chinese system", nullptr, "zh_CN.UTF-8", L"", L"", 1},
+};
+
+TEST(LanguageChoice, TheSavedChoiceIsReadFromTheSettingsFile) {
+    for (const SavedCase& c : kSavedCases) {
+        SCOPED_TRACE(c.name);
+        ScopedTempFolder folder;
+        const std::wstring path =
+            c.settings ? folder.Write(L"config/fitprobe.ini", c.settings) : folder.File(L"config/fitprobe.ini");
+        ScopedEnv env;
+        env.Set("LC_ALL", c.locale);
+        std::wstring code;
+        std::wstring name;
+        EXPECT_EQ(ReadSavedLanguage(path, code, name), c.messageLanguage);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(name, c.displayName);
+    }
+}
+
+struct StartCase {
+    const char* name;
+    const char* settings;
+    const char* locale;
+    const wchar_t* loadedCode;
+    const wchar_t* welcome;
+};
+
+// The start-up order: saved choice first, the system default once after it.
+const StartCase kStartCases[] = {
+    {"saved German wins over the system", "[set]\nlanguage=de\n", "fr_FR.UTF-8", L"de", L"PC-Leistung"},
+    {"no settings: the system default", nullptr, "es_ES.UTF-8", L"es", nullptr},
+    {"saved code without a pack: the system default", "[set]\nlanguage=xx\n", "en_GB.UTF-8", L"en",
+     L"Computer Performance"},
+    {"empty saved code: the system default", "[set]\nlanguage=\n", "ja_JP.UTF-8", L"jp", nullptr},
+};
+
+TEST(LanguageChoice, StartingPicksTheSavedOrTheSystemLanguage) {
+    ScopedTempFolder data;
+    LogCapture log;
+    CLangConfig unpacker(data.Path());
+    ASSERT_TRUE(unpacker.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    for (const StartCase& c : kStartCases) {
+        SCOPED_TRACE(c.name);
+        ScopedTempFolder program;
+        const std::wstring settings =
+            c.settings ? program.Write(L"config/fitprobe.ini", c.settings) : program.File(L"config/fitprobe.ini");
+        ScopedEnv env;
+        env.Set("LC_ALL", c.locale);
+        CLangConfig config(data.Path());
+        std::wstring code;
+        std::wstring name;
+        ReadSavedLanguage(settings, code, name);
+        bool loaded = config.SwitchLanguage(code, name, L"KALOFitProbe", L"");
+        if (!loaded) {
+            LanguageFromUiLanguage(code, name);
+            loaded = config.SwitchLanguage(code, name, L"KALOFitProbe", L"");
+        }
+        EXPECT_TRUE(loaded);
+        EXPECT_EQ(config.CurrentCode(), c.loadedCode);
+        EXPECT_STRNE(config.GetLangText(L"IDS_STRING_WELCOME"), L"");
+        if (c.welcome != nullptr) {
+            EXPECT_STREQ(config.GetLangText(L"IDS_STRING_WELCOME"), c.welcome);
+        }
+    }
+}
+
+}  // namespace
