@@ -25,7 +25,11 @@ bool ParseJsonDocument(std::string_view text, Json::Value& root) {
     Json::CharReaderBuilder builder;
     builder["collectComments"] = false;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
+    try {
+        return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
+    } catch (const Json::Exception&) {
+        return false;  // nesting beyond the reader's stack limit
+    }
 }
 
 RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache) {

@@ -83,14 +83,19 @@ std::optional<std::string> CIniText::Get(std::string_view section, std::string_v
 }
 
 void CIniText::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string line = std::string(Trim(key)) + "=" + std::string(value);
+    std::string line(Trim(key));
+    line += '=';
+    line += value;
     const Location where = Find(section, key);
     if (where.keyLine) {
         lines_[*where.keyLine] = line;
     } else if (where.sectionLine) {
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(where.sectionEnd), line);
     } else {
-        lines_.push_back("[" + std::string(Trim(section)) + "]");
+        std::string header = "[";
+        header += Trim(section);
+        header += ']';
+        lines_.push_back(std::move(header));
         lines_.push_back(line);
     }
 }

@@ -58,6 +58,9 @@ bool ReadRegistryString(RegistryRoot root, const std::wstring& subKey,
 // Formats into 256 characters (255 kept) and sends the text to the debugger
 // output (standard error on Linux).
 void DebugPrintf(const wchar_t* format, ...);
+// Where DebugPrintf writes on Linux (standard error by default); null drops
+// the messages, for a terminal front end whose streams belong to its output.
+void SetDebugOutput(std::FILE* stream);
 
 uint32_t CurrentThreadId();
 void ToLocalTime(std::time_t time, std::tm& local);

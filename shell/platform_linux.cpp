@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -125,12 +126,20 @@ bool ReadRegistryString(RegistryRoot root, const std::wstring& subKey,
     return true;
 }
 
+namespace {
+std::atomic<std::FILE*> debugOutput{stderr};
+}  // namespace
+
+void SetDebugOutput(std::FILE* stream) { debugOutput.store(stream, std::memory_order_relaxed); }
+
 void DebugPrintf(const wchar_t* format, ...) {
+    std::FILE* stream = debugOutput.load(std::memory_order_relaxed);
+    if (stream == nullptr) return;
     va_list args;
     va_start(args, format);
     const std::wstring text = FormatWideV(format, args);
     va_end(args);
-    std::fputs(WideToUtf8(text.substr(0, 255)).c_str(), stderr);
+    std::fputs(WideToUtf8(text.substr(0, 255)).c_str(), stream);
 }
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }

@@ -47,6 +47,11 @@ std::string WideToGbk(std::wstring_view wide) {
 
 std::wstring GbkToWide(std::string_view gbk) {
     gbk = gbk.substr(0, gbk.find('\0'));
+    // Almost every text here (log tags) is plain ASCII, which reads the same
+    // in code page 936; only the rest needs a converter.
+    bool ascii = true;
+    for (char c : gbk) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::wstring(gbk.begin(), gbk.end());
     std::string utf8;
     if (!ConvertAll("UTF-8", "GBK", gbk, utf8)) return {};
     return Utf8ToWide(utf8);

@@ -140,6 +140,14 @@ TEST_F(RuleSetFiles, ChoosesTheFirstValidCopy) {
     }
 }
 
+TEST_F(RuleSetFiles, AbsurdlyDeepDownloadIsSkippedNotThrown) {
+    Put(L"cache", std::string(5000, '[') + std::string(5000, ']'));
+    Put(L"program", kProgram);
+    RuleSet rules;
+    ReadRuleSet(Candidates(), rules);
+    EXPECT_EQ(rules.cpuGame, (RuleList{L"PROGRAM"}));
+}
+
 TEST_F(RuleSetFiles, NoCandidateIsLoggedOnce) {
     RuleSet rules;
     EXPECT_EQ(ReadRuleSet(Candidates(), rules), L"");
