@@ -51,6 +51,20 @@ std::wstring ShownValue(const ResultRow& row, const TextLookup& text) {
 
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
 
+// Columns a text takes in a terminal: East Asian wide characters take two.
+size_t DisplayWidth(const std::wstring& text) {
+    size_t width = 0;
+    for (wchar_t c : text) {
+        const auto cp = static_cast<uint32_t>(c);
+        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                          (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                          (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                          (cp >= 0xFFE0 && cp <= 0xFFE6);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
 Json::Value Strings(const auto& texts) {
     Json::Value array(Json::arrayValue);
     for (const std::wstring& text : texts) array.append(Utf8(text));
@@ -69,12 +83,12 @@ std::string FormatOutcomeText(const CheckOutcome& outcome, const TextLookup& tex
     const ResultPage page = BuildResultPage(outcome.report);
     std::string out = Utf8(text(page.titleKey)) + "\n" + Utf8(text(page.tipKey)) + "\n\n";
     size_t captionWidth = 0;
-    for (const ResultRow& row : page.rows) captionWidth = std::max(captionWidth, text(row.captionKey).size());
+    for (const ResultRow& row : page.rows) captionWidth = std::max(captionWidth, DisplayWidth(text(row.captionKey)));
     for (const ResultRow& row : page.rows) {
         const std::wstring caption = text(row.captionKey);
         out += "  ";
         out += ResultMark(row.result);
-        out += "  " + Utf8(caption) + std::string(captionWidth - caption.size() + 2, ' ');
+        out += "  " + Utf8(caption) + std::string(captionWidth - DisplayWidth(caption) + 2, ' ');
         out += Utf8(ShownValue(row, text)) + "\n";
     }
     return out;

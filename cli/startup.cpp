@@ -1,0 +1,74 @@
+#include "cli/startup.h"
+
+#include "shell/embedded_resource.h"
+#include "shell/kalo_base.h"
+#include "shell/log.h"
+#include "shell/platform.h"
+#include "shell/profile.h"
+#include "shell/text_convert.h"
+
+namespace {
+
+constexpr wchar_t kProgramName[] = L"KALOFitProbe";
+constexpr int kLanguageArchiveId = 137;
+constexpr wchar_t kArchiveType[] = L"ZIPRES";
+
+// Looks the code up in the language list for its display name.
+std::optional<std::wstring> DisplayNameOf(const CKALOBase& base, const std::wstring& code) {
+    for (const LangPackInfo& pack : base.LanguageList()) {
+        if (pack.code == code) return pack.displayName;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::wstring DefaultSettingsFile() {
+    return JoinPath(JoinPath(ProgramFolder(), L"config"), L"fitprobe.ini");
+}
+
+StartupResult StartServices(const StartupRequest& request) {
+    StartupResult result;
+    CKALOBase& base = CKALOBase::Instance();
+    // The terminal owns standard output; the log keeps only its file.
+    CCTLog::Instance().SetConsoleCopy(nullptr);
+    SetDebugOutput(nullptr);
+    if (!base.Init(kProgramName, true)) {
+        result.error = "Initializing the data folder failed.";
+        return result;
+    }
+    SetSettingsFilePath(request.settingsFile);
+    CCTLog::Instance().SetMaxLevel(3);
+
+    base.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
+    if (!base.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName)) {
+        result.error = "Initialize language failed!";
+        return result;
+    }
+
+    std::wstring code;
+    std::wstring displayName;
+    if (request.language) {
+        const auto name = DisplayNameOf(base, *request.language);
+        if (!name) {
+            result.badLanguage = true;
+            result.error = "unknown language code: " + WideToUtf8(*request.language);
+            return result;
+        }
+        code = *request.language;
+        displayName = *name;
+    } else if (PathExists(request.settingsFile)) {
+        base.ReadSavedLanguage(request.settingsFile, code, displayName);
+    }
+    if (!base.SwitchLanguage(code, displayName, kProgramName, L"")) {
+        base.LanguageFromUiLanguage(code, displayName);
+        if (!base.SwitchLanguage(code, displayName, kProgramName, L"")) {
+            result.error = "Software loading language initialization failed!";
+            return result;
+        }
+    }
+    ReleaseResourceFileToTemp(102, L"checkerconfig.json", L"JSON");
+    result.ok = true;
+    result.language = code;
+    return result;
+}

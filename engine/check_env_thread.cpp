@@ -1,0 +1,19 @@
+#include "engine/check_env_thread.h"
+
+#include "engine/check_helper.h"
+#include "shell/kalo_base.h"
+
+bool CheckEnvThread::Start(Callback callback) {
+    // A running check keeps the callback it was started with.
+    if (IsRunning()) return false;
+    callback_ = std::move(callback);
+    return CCTThread::Start();
+}
+
+uint32_t CheckEnvThread::Run() {
+    CKALOBase& base = CKALOBase::Instance();
+    const std::wstring language = base.LanguageCodeForIndex(base.UiLanguageIndex());
+    CCheckHelper::Instance().RunCheck(&language);
+    if (callback_) callback_();
+    return 0;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The check sequence and its owner. One process-wide CCheckHelper owns the
+// engine of the latest check, the rule-set cache path and the language sent
+// to the configuration service; windows and the terminal read the finished
+// check through it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/check_env.h"
+
+class CCheckHelper {
+public:
+    // The process-wide helper, made on first use (thread-safe).
+    static CCheckHelper& Instance();
+
+    // The cache below the program's data folder, whose folder is created.
+    CCheckHelper();
+    // The cache below the given data folder (tests, the minimum-requirements
+    // loader's own helper).
+    explicit CCheckHelper(const std::wstring& dataFolder);
+    CCheckHelper(const CCheckHelper&) = delete;
+    CCheckHelper& operator=(const CCheckHelper&) = delete;
+
+    // Forms the cache path again (creating its folder), as before each
+    // download of the minimum-requirements loader.
+    void ResetCachePath(const std::wstring& dataFolder);
+
+    // Downloads the latest rule set into the cache; failures keep the old one.
+    void GetLatestConfig();
+
+    // The whole check: a fresh engine, the download, the adapter probe and
+    // the classification. A null language keeps the stored one. Returns the
+    // combined result (see CombinedCheckResult).
+    uint32_t RunCheck(const std::wstring* language);
+
+    // The engine of the last check; null before the first.
+    const CCheckEnv* CurrentEnv() const { return env_.get(); }
+    uint32_t LastCombinedResult() const { return combinedResult_; }
+    const std::wstring& CachePath() const { return cachePath_; }
+    const std::wstring& LanguageCode() const { return languageCode_; }
+
+    // The terminal front end can skip the service; tests also hand in an
+    // engine made over fixture probes.
+    void SetDownloadEnabled(bool enabled) { downloadEnabled_ = enabled; }
+    using EngineFactory = std::function<std::unique_ptr<CCheckEnv>(const std::wstring& ruleSetPath)>;
+    void SetEngineFactory(EngineFactory factory) { makeEngine_ = std::move(factory); }
+
+private:
+    std::wstring cachePath_;
+    std::unique_ptr<CCheckEnv> env_;
+    std::wstring languageCode_ = L"cn";
+    uint32_t combinedResult_ = 0;
+    bool downloadEnabled_ = true;
+    EngineFactory makeEngine_;
+};
+
+// 2: game tier passes and SteamVR was found; 3: game tier passes without
+// SteamVR; 1: only the video tier passes; 0: neither tier passes.
+uint32_t CombinedCheckResult(CheckResult overallGame, CheckResult overallVideo, uint32_t steamVrResult);
