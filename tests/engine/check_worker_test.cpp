@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "engine/check_env_thread.h"
+#include "engine/check_helper.h"
+#include "engine/probes_linux.h"
+#include "remote/config_service.h"
+#include "shell/embedded_resource.h"
+#include "shell/platform.h"
+#include "shell/profile.h"
+#include "shell/text_convert.h"
+#include "tests/remote/loopback_http_server.h"
+#include "tests/remote/scoped_environment.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+constexpr CheckResult P = CheckResult::Pass;
+constexpr CheckResult F = CheckResult::Fail;
+
+// A small rule set the service hands out: the fixture desktop passes it.
+constexpr char kServedRules[] =
+    R"({"body":{"CPU_Game":["i7-87"],"GPU_NV_Game":["GTX 10"],"OS":["Windows 10"]}})";
+
+std::wstring MachineRoot(const char* name) {
+    return Utf8ToWide(std::string(KALO_FIXTURE_DIR) + "/machines/" + name);
+}
+
+// The fixture desktop (Intel UHD 630 + GTX 1060) made to look like Windows 10,
+// with the configuration service played by a loopback server.
+class CheckSequence : public testing::Test {
+protected:
+    void SetUp() override {
+        SetSettingsFilePath(root_.Write(L"fitprobe.ini", "[test]\nistest=1\ntestos=Microsoft Windows 10 Pro\n"));
+        SetConfigServiceBaseUrl(service_.BaseUrl());
+        ServeRules(kServedRules);
+        service_.Serve("/common/getTimestamp", {200, "1765200000"});
+        service_.Serve("/rezedav/wscheckerconfig",
+                       {200, R"({"body":{"url":")" + service_.BaseUrl() + R"(/documents/checkerconfig.json"}})"});
+        helper_.SetEngineFactory([this](const std::wstring& ruleSetPath) {
+            return std::make_unique<CCheckEnv>(ruleSetPath, *probes_, steam_);
+        });
+    }
+    void TearDown() override {
+        SetConfigServiceBaseUrl("");
+        SetSettingsFilePath(L"");
+    }
+    void ServeRules(std::string document) {
+        service_.Serve("/documents/checkerconfig.json", {200, std::move(document), "application/json"});
+    }
+
+    ScopedTempFolder root_;
+    ScopedNoProxy noProxy_;
+    ScopedEnvironmentVariable runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
+    LoopbackHttpServer service_;
+    LogCapture log_;
+    std::unique_ptr<IHardwareProbes> probes_ = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
+    CSteamHelper steam_{root_.File(L"home")};
+    CCheckHelper helper_{root_.File(L"data")};
+};
+
+TEST_F(CheckSequence, RunsOnTheFreshDownload) {
+    EXPECT_EQ(helper_.RunCheck(nullptr), 3u) << "game tier passes, no SteamVR";
+    const CCheckEnv* env = helper_.CurrentEnv();
+    ASSERT_NE(env, nullptr);
+    EXPECT_EQ(env->RuleSetFileUsed(), helper_.CachePath());
+    EXPECT_EQ(ReadWholeFile(helper_.CachePath()), kServedRules);
+    EXPECT_EQ(env->Results().overallGameResult, P);
+    const auto requests = service_.RequestsTo("/rezedav/wscheckerconfig");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].query.rfind("language=cn&timestamp=1765200000&accesstoken=", 0), 0u) << requests[0].query;
+}
+
+TEST_F(CheckSequence, AFailedDownloadKeepsTheEarlierOne) {
+    helper_.RunCheck(nullptr);
+    service_.Serve("/documents/checkerconfig.json", {502, "<html>Bad gateway</html>", "text/html"});
+    const std::wstring language = L"en";
+    EXPECT_EQ(helper_.RunCheck(&language), 3u);
+    EXPECT_EQ(helper_.LanguageCode(), L"en");
+    EXPECT_EQ(helper_.CurrentEnv()->RuleSetFileUsed(), helper_.CachePath());
+    EXPECT_EQ(ReadWholeFile(helper_.CachePath()), kServedRules);
+}
+
+TEST_F(CheckSequence, WithoutServiceOrCacheTheBuiltInCopyDecides) {
+    SetConfigServiceBaseUrl("http://127.0.0.1:1");  // nothing listens there
+    const std::wstring temporaryCopy = ReleaseResourceFileToTemp(102, L"checkerconfig.json", L"JSON");
+    EXPECT_EQ(helper_.RunCheck(nullptr), 3u);
+    EXPECT_EQ(helper_.CurrentEnv()->RuleSetFileUsed(), temporaryCopy);
+    EXPECT_FALSE(PathExists(helper_.CachePath()));
+}
+
+TEST_F(CheckSequence, ASecondCheckReplacesTheEngine) {
+    helper_.RunCheck(nullptr);
+    ServeRules(R"({"body":{"CPU_Game":["i7-87"],"CPU_Game_BlackList":["i7-8700"],"OS":["Windows 10"]}})");
+    EXPECT_EQ(helper_.RunCheck(nullptr), 0u);
+    EXPECT_EQ(helper_.CurrentEnv()->Results().cpuGameResult, F);
+    EXPECT_EQ(helper_.LastCombinedResult(), 0u);
+}
+
+TEST(CombinedCheckResult, FromTheTwoTiersAndSteamVr) {
+    const struct { CheckResult game; CheckResult video; uint32_t steamVr; uint32_t combined; } kCases[] = {
+        {P, P, 2, 2}, {P, F, 1, 3}, {P, P, 0, 3}, {F, P, 2, 1}, {CheckResult::Unknown, P, 1, 1}, {F, F, 2, 0},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(CombinedCheckResult(c.game, c.video, c.steamVr), c.combined);
+}
+
+TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
+    ScopedTempFolder root;
+    ScopedEnvironmentVariable data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
+    ScopedEnvironmentVariable runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
+    CSteamHelper steam(root.File(L"home"));
+    CCheckHelper& helper = CCheckHelper::Instance();
+    helper.SetDownloadEnabled(false);
+    helper.SetEngineFactory([&](const std::wstring& path) { return std::make_unique<CCheckEnv>(path, *probes, steam); });
+
+    std::promise<std::thread::id> calledBack;
+    CheckEnvThread worker;
+    ASSERT_TRUE(worker.Start([&] {
+        // The window reads the engine while the worker waits in here.
+        EXPECT_NE(helper.CurrentEnv(), nullptr);
+        calledBack.set_value(std::this_thread::get_id());
+    }));
+    EXPECT_NE(calledBack.get_future().get(), std::this_thread::get_id());
+    worker.Stop();
+    EXPECT_EQ(worker.ExitCode(), 0u);
+    EXPECT_EQ(helper.LanguageCode(), L"cn") << "the worker asks the service in Chinese";
+    EXPECT_EQ(helper.CurrentEnv()->Display().memoryText, L"32GB");
+    helper.SetEngineFactory({});
+}
+
+}  // namespace
