@@ -24,6 +24,7 @@ bool CCTThread::Start() {
 void CCTThread::Stop() {
     if (!thread_.joinable()) return;
     stopRequested_.store(true, std::memory_order_release);
+    WakeForStop();
     thread_.join();
 }
 

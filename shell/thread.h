@@ -40,6 +40,10 @@ public:
 protected:
     void StartIfAutoStart();
     bool IsStopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
+    // Called by Stop() after the stop request is raised and before it waits:
+    // a Run() that sleeps on a condition wakes it here (taking the lock that
+    // guards the condition, so the wake-up cannot be lost).
+    virtual void WakeForStop() {}
 
 private:
     void Trampoline();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the debug build, then the same tests
-# under the address and undefined-behaviour sanitizers. Run as root on a fresh
-# machine (it installs the build dependencies).
+# Sets up, builds and runs every test: the debug build, the same tests under
+# the address and undefined-behaviour sanitizers, and a short fuzz run of the
+# archive and language-pack readers. Run as root on a fresh machine (it
+# installs the build dependencies).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +16,6 @@ for preset in debug asan; do
   echo "== ${preset}: test"
   ctest --preset "${preset}" -j "${jobs}"
 done
+
+echo "== fuzz: 10 seconds per target"
+bash tools/fuzz.sh 10

@@ -25,13 +25,15 @@ public:
         }
         released_.notify_all();
     }
-    void Stop() override {
-        released_.notify_all();  // wakes Run() so it can see the stop request
-        CCTThread::Stop();
-    }
     int Runs() {
         std::lock_guard lock(mutex_);
         return runs_;
+    }
+
+protected:
+    void WakeForStop() override {
+        std::lock_guard lock(mutex_);
+        released_.notify_all();
     }
 
 private:
