@@ -9,7 +9,7 @@
 #include "engine/rule_set_reader.h"
 #include "shell/text_convert.h"
 #include "tests/remote/loopback_http_server.h"
-#include "tests/remote/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -54,8 +54,8 @@ protected:
 
     ScopedTempFolder root_;
     ScopedNoProxy noProxy_;
-    ScopedEnvironmentVariable data_{"XDG_DATA_HOME", WideToUtf8(root_.File(L"data")).c_str()};
-    ScopedEnvironmentVariable runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
+    ScopedEnv data_{"XDG_DATA_HOME", WideToUtf8(root_.File(L"data")).c_str()};
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
     std::wstring settings_ = root_.Write(L"fitprobe.ini", kSettings);
 };
 
@@ -81,7 +81,7 @@ TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
     service.Serve("/rezedav/wscheckerconfig",
                   {200, R"({"body":{"url":")" + service.BaseUrl() + R"(/rules.json"}})"});
     service.Serve("/rules.json", {200, R"({"body":{"CPU_Game_BlackList":["i7-8700"]}})"});
-    ScopedEnvironmentVariable url("KALO_CONFIG_SERVICE_URL", service.BaseUrl().c_str());
+    ScopedEnv url("KALO_CONFIG_SERVICE_URL", service.BaseUrl().c_str());
 
     const Json::Value json = RunJson("--lang de");
     EXPECT_EQ(json["headline"].asString(), "not_compatible");
@@ -93,7 +93,7 @@ TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
 }
 
 TEST_F(TerminalCheck, AnUnreachableServiceStillGivesAResult) {
-    ScopedEnvironmentVariable url("KALO_CONFIG_SERVICE_URL", "http://127.0.0.1:1");
+    ScopedEnv url("KALO_CONFIG_SERVICE_URL", "http://127.0.0.1:1");
     const Json::Value json = RunJson("");
     EXPECT_EQ(json["rows"].size(), 5u);
     EXPECT_EQ(json["ruleSet"].asString(), WideToUtf8(root_.Path()) + "/checkerconfig.json");

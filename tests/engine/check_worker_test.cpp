@@ -12,7 +12,7 @@
 #include "shell/profile.h"
 #include "shell/text_convert.h"
 #include "tests/remote/loopback_http_server.h"
-#include "tests/remote/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 
@@ -54,7 +54,7 @@ protected:
 
     ScopedTempFolder root_;
     ScopedNoProxy noProxy_;
-    ScopedEnvironmentVariable runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
     LoopbackHttpServer service_;
     LogCapture log_;
     std::unique_ptr<IHardwareProbes> probes_ = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
@@ -109,8 +109,8 @@ TEST(CombinedCheckResult, FromTheTwoTiersAndSteamVr) {
 
 TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
     ScopedTempFolder root;
-    ScopedEnvironmentVariable data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
-    ScopedEnvironmentVariable runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
+    ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
     auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
     CCheckHelper& helper = CCheckHelper::Instance();

@@ -13,7 +13,7 @@
 #include "shell/profile.h"
 #include "shell/text_convert.h"
 #include "shell/wide_format.h"
-#include "tests/lang/scoped_env.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

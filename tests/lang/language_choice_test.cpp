@@ -6,7 +6,7 @@
 
 #include "lang/lang_config.h"
 #include "lang/ui_language.h"
-#include "tests/lang/scoped_env.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/remote/loopback_http_server.h"
-#include "tests/remote/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "remote/server_time.h"
 #include "shell/platform.h"
 #include "tests/remote/loopback_http_server.h"
-#include "tests/remote/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 
@@ -141,7 +141,7 @@ TEST_F(LatestConfigTest, AsksWithTheLanguageTheServiceTimeAndAToken) {
 }
 
 TEST_F(LatestConfigTest, GoesThroughTheProxyNamedByHttpProxy) {
-    const ScopedEnvironmentVariable proxy("http_proxy", server_.BaseUrl().c_str());
+    const ScopedEnv proxy("http_proxy", server_.BaseUrl().c_str());
     // The reserved host never resolves: only the proxy can answer for it.
     baseUrl_ = "http://config.kalo.example";
     ServeService(R"({"body":{"url":"http://config.kalo.example/files/checkerconfig.json"}})");

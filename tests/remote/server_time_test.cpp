@@ -6,7 +6,7 @@
 
 #include "remote/config_service.h"
 #include "tests/remote/loopback_http_server.h"
-#include "tests/remote/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 

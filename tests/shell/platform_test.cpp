@@ -10,26 +10,12 @@
 #include "shell/embedded_resource.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1); else unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1); else unsetenv(name_);
-    }
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(CreateDirectoryTree, CreatesEveryMissingLevel) {
     ScopedTempFolder root;
