@@ -15,7 +15,10 @@ class CTemporarySibling {
 public:
     explicit CTemporarySibling(const std::filesystem::path& target) {
         // A leading dot and a random suffix: never the name any reader looks for.
-        name_ = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+        std::string hidden = ".";
+        hidden += target.filename().string();
+        hidden += ".XXXXXX";
+        name_ = (target.parent_path() / hidden).string();
         fd_ = mkostemp(name_.data(), O_CLOEXEC);
     }
     ~CTemporarySibling() {
