@@ -7,18 +7,12 @@
 #include <filesystem>
 
 #include "engine/rule_set_reader.h"
-#include "shell/embedded_resource.h"
 #include "shell/platform.h"
 
 namespace {
 
-std::string ShippedDocument() {
-    const auto bytes = FindEmbeddedResource(L"JSON", 102);
-    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-}
-
 void BM_ParseAndLoadShippedRuleSet(benchmark::State& state) {
-    const std::string document = ShippedDocument();
+    const std::string document = std::string(BuiltInRuleSetDocument());
     for (auto _ : state) {
         Json::Value root;
         ParseJsonDocument(document, root);
@@ -32,7 +26,7 @@ BENCHMARK(BM_ParseAndLoadShippedRuleSet)->Unit(benchmark::kMicrosecond);
 void BM_ReadShippedRuleSetFromFile(benchmark::State& state) {
     const auto folder = std::filesystem::temp_directory_path() / "kalo-bench-ruleset";
     std::filesystem::create_directories(folder);
-    const std::string document = ShippedDocument();
+    const std::string document = std::string(BuiltInRuleSetDocument());
     std::FILE* file = std::fopen((folder / "checkerconfig.json").c_str(), "wb");
     std::fwrite(document.data(), 1, document.size(), file);
     std::fclose(file);

@@ -10,14 +10,8 @@
 #include "engine/adapter_selection.h"
 #include "engine/rule_set_reader.h"
 #include "engine/verdict.h"
-#include "shell/embedded_resource.h"
 
 namespace {
-
-std::string ShippedDocument() {
-    const auto bytes = FindEmbeddedResource(L"JSON", 102);
-    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-}
 
 RuleSet LoadRules(const std::string& document) {
     Json::Value root;
@@ -47,7 +41,7 @@ ProbedFacts GamingLaptop() {
 const VerdictQuestions kLaptopWithoutSteamVr{[] { return true; }, [] { return false; }};
 
 void BM_ClassifyMachine(benchmark::State& state) {
-    const RuleSet rules = LoadRules(ShippedDocument());
+    const RuleSet rules = LoadRules(std::string(BuiltInRuleSetDocument()));
     const ProbedFacts facts = GamingLaptop();
     for (auto _ : state) {
         Verdict verdict = ClassifyMachine(rules, facts, kLaptopWithoutSteamVr);
@@ -57,7 +51,7 @@ void BM_ClassifyMachine(benchmark::State& state) {
 BENCHMARK(BM_ClassifyMachine)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadRuleSetAndClassifyMachine(benchmark::State& state) {
-    const std::string document = ShippedDocument();
+    const std::string document = std::string(BuiltInRuleSetDocument());
     const ProbedFacts facts = GamingLaptop();
     for (auto _ : state) {
         const RuleSet rules = LoadRules(document);

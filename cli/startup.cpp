@@ -1,5 +1,6 @@
 #include "cli/startup.h"
 
+#include "engine/rule_set_reader.h"
 #include "shell/embedded_resource.h"
 #include "shell/kalo_base.h"
 #include "shell/log.h"
@@ -67,7 +68,7 @@ StartupResult StartServices(const StartupRequest& request) {
             return result;
         }
     }
-    ReleaseResourceFileToTemp(102, L"checkerconfig.json", L"JSON");
+    ReleaseResourceFileToTemp(kBuiltInRuleSetId, kRuleSetFileName, kBuiltInRuleSetType);
     result.ok = true;
     result.language = code;
     return result;

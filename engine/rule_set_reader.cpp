@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/matching.h"
+#include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
@@ -20,6 +21,12 @@ struct FileCloser {
 };
 
 }  // namespace
+
+std::string_view BuiltInRuleSetDocument() {
+    const auto bytes = FindEmbeddedResource(kBuiltInRuleSetType, kBuiltInRuleSetId);
+    if (!bytes) return {};
+    return {reinterpret_cast<const char*>(bytes->data()), bytes->size()};
+}
 
 bool ParseJsonDocument(std::string_view text, Json::Value& root) {
     Json::CharReaderBuilder builder;

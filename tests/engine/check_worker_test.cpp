@@ -7,6 +7,7 @@
 #include "engine/check_helper.h"
 #include "engine/probes_linux.h"
 #include "remote/config_service.h"
+#include "engine/rule_set_reader.h"
 #include "shell/embedded_resource.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
@@ -14,6 +15,7 @@
 #include "tests/remote/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -24,10 +26,6 @@ constexpr CheckResult F = CheckResult::Fail;
 // A small rule set the service hands out: the fixture desktop passes it.
 constexpr char kServedRules[] =
     R"({"body":{"CPU_Game":["i7-87"],"GPU_NV_Game":["GTX 10"],"OS":["Windows 10"]}})";
-
-std::wstring MachineRoot(const char* name) {
-    return Utf8ToWide(std::string(KALO_FIXTURE_DIR) + "/machines/" + name);
-}
 
 // The fixture desktop (Intel UHD 630 + GTX 1060) made to look like Windows 10,
 // with the configuration service played by a loopback server.
@@ -86,7 +84,7 @@ TEST_F(CheckSequence, AFailedDownloadKeepsTheEarlierOne) {
 
 TEST_F(CheckSequence, WithoutServiceOrCacheTheBuiltInCopyDecides) {
     SetConfigServiceBaseUrl("http://127.0.0.1:1");  // nothing listens there
-    const std::wstring temporaryCopy = ReleaseResourceFileToTemp(102, L"checkerconfig.json", L"JSON");
+    const std::wstring temporaryCopy = ReleaseResourceFileToTemp(kBuiltInRuleSetId, kRuleSetFileName, kBuiltInRuleSetType);
     EXPECT_EQ(helper_.RunCheck(nullptr), 3u);
     EXPECT_EQ(helper_.CurrentEnv()->RuleSetFileUsed(), temporaryCopy);
     EXPECT_FALSE(PathExists(helper_.CachePath()));

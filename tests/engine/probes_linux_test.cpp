@@ -13,6 +13,7 @@
 #include "shell/platform.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -20,10 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int64_t kGiB = 1024LL * 1024 * 1024;
-
-std::wstring MachineRoot(const char* name) {
-    return Utf8ToWide(std::string(KALO_FIXTURE_DIR) + "/machines/" + name);
-}
 
 struct ExpectedAdapter {
     const wchar_t* description;

@@ -3,21 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "engine/matching.h"
-#include "shell/embedded_resource.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-std::string ShippedDocument() {
-    const auto bytes = FindEmbeddedResource(L"JSON", 102);
-    return bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string{};
-}
-
 RuleSet LoadShipped() {
     Json::Value root;
-    EXPECT_TRUE(ParseJsonDocument(ShippedDocument(), root));
+    EXPECT_TRUE(ParseJsonDocument(std::string(BuiltInRuleSetDocument()), root));
     RuleSet rules;
     LoadRuleSetBody(root, rules, L"shipped");
     return rules;
@@ -61,7 +55,7 @@ TEST(ShippedRuleSet, KeepsOrderDuplicatesTrailingSpacesAndChineseEntries) {
 
 TEST(ShippedRuleSet, CarriesTheMinimumRequirementsInTwoLanguages) {
     Json::Value root;
-    ASSERT_TRUE(ParseJsonDocument(ShippedDocument(), root));
+    ASSERT_TRUE(ParseJsonDocument(std::string(BuiltInRuleSetDocument()), root));
     const Json::Value& minimum = root["body"]["minimum_configuration"];
     ASSERT_TRUE(minimum.isArray());
     ASSERT_EQ(minimum.size(), 2u);

@@ -6,26 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/rule_set_reader.h"
+
 #include <string>
 
 #include "engine/probes_linux.h"
-#include "shell/embedded_resource.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
 #include "tests/engine/verdict_test_support.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-std::wstring MachineRoot(const char* name) {
-    return Utf8ToWide(std::string(KALO_FIXTURE_DIR) + "/machines/" + name);
-}
-
-std::string ShippedDocument() {
-    const auto bytes = FindEmbeddedResource(L"JSON", 102);
-    return bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string{};
-}
 
 // Points the process settings at a file for one test and back afterwards.
 class ScopedSettings {
@@ -89,7 +82,7 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
         ScopedTempFolder root;
         const ScopedSettings settings(root, c.settings);
         const std::wstring cache =
-            root.Write(L"data/checkerconfig.json", c.ruleSet ? std::string(c.ruleSet) : ShippedDocument());
+            root.Write(L"data/checkerconfig.json", c.ruleSet ? std::string(c.ruleSet) : std::string(BuiltInRuleSetDocument()));
         if (c.steamVrInstalled) {
             root.Write(L"home/.local/share/Steam/steam.sh", "#!/bin/sh\n");
             root.Write(L"home/.local/share/Steam/steamapps/appmanifest_250820.acf",
@@ -124,7 +117,7 @@ TEST(CheckEnv, KeepsTheAdapterTextsTheProbeReported) {
     const ScopedSettings settings(root, "");
     auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam(root.File(L"home"));
-    CCheckEnv env(root.Write(L"checkerconfig.json", ShippedDocument()), *probes, steam);
+    CCheckEnv env(root.Write(L"checkerconfig.json", std::string(BuiltInRuleSetDocument())), *probes, steam);
     ASSERT_EQ(env.ProbeGraphicsAdapters(), 0);
     env.Work();
 
@@ -142,7 +135,7 @@ TEST(CheckEnv, LogsTheStartOfWork) {
     const LogCapture log;
     auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
-    CCheckEnv env(root.Write(L"checkerconfig.json", ShippedDocument()), *probes, steam);
+    CCheckEnv env(root.Write(L"checkerconfig.json", std::string(BuiltInRuleSetDocument())), *probes, steam);
     env.Work();
 
     bool found = false;

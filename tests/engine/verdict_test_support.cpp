@@ -6,16 +6,11 @@
 
 #include "engine/adapter_selection.h"
 #include "engine/rule_set_reader.h"
-#include "shell/embedded_resource.h"
 
 const RuleSet& ShippedRuleSet() {
     static const RuleSet rules = [] {
-        const auto bytes = FindEmbeddedResource(L"JSON", 102);
-        EXPECT_TRUE(bytes.has_value());
-        const std::string document =
-            bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string{};
         Json::Value root;
-        EXPECT_TRUE(ParseJsonDocument(document, root));
+        EXPECT_TRUE(ParseJsonDocument(BuiltInRuleSetDocument(), root));
         RuleSet loaded;
         LoadRuleSetBody(root, loaded, L"shipped");
         return loaded;
