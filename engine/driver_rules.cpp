@@ -5,15 +5,12 @@
 
 #include "engine/match_and_set.h"
 #include "engine/matching.h"
+#include "shell/text_util.h"
 
 namespace {
 
 bool Contains(std::wstring_view text, std::wstring_view part) {
     return text.find(part) != std::wstring_view::npos;
-}
-
-bool IsCSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
 int32_t ClampToInt32(int64_t value) {
@@ -70,23 +67,7 @@ CheckResult EvaluateNvidiaDriver(const RuleSet& rules, std::wstring_view driverV
 
 }  // namespace
 
-int32_t DecimalValue(std::wstring_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    // Accumulate with one digit of headroom over the 32-bit range, then stop
-    // growing: the value is clamped anyway.
-    constexpr int64_t kCeiling = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = std::min(value * 10 + (text[i] - L'0'), kCeiling);
-    }
-    return ClampToInt32(negative ? -value : value);
-}
+int32_t DecimalValue(std::wstring_view text) { return LeadingInt32(text); }
 
 std::vector<std::wstring_view> SplitVersion(std::wstring_view text) {
     std::vector<std::wstring_view> parts;

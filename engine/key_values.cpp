@@ -1,20 +1,8 @@
 #include "engine/key_values.h"
 
+#include "shell/text_util.h"
+
 namespace {
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 enum class TokenKind { End, Text, Open, Close, Condition, Error };
 
@@ -76,7 +64,7 @@ private:
 
     void SkipBlanksAndComments() {
         while (pos_ < text_.size()) {
-            if (IsBlank(text_[pos_])) {
+            if (IsBlank(text_[pos_], kCSpaces)) {
                 ++pos_;
             } else if (text_.substr(pos_, 2) == "//") {
                 const size_t end = text_.find('\n', pos_);
@@ -123,8 +111,8 @@ private:
         } else {
             // A bare token runs to the next blank, quote or brace.
             const size_t start = pos_;
-            while (pos_ < text_.size() && !IsBlank(text_[pos_]) && text_[pos_] != '"' && text_[pos_] != '{' &&
-                   text_[pos_] != '}') {
+            while (pos_ < text_.size() && !IsBlank(text_[pos_], kCSpaces) && text_[pos_] != '"' &&
+                   text_[pos_] != '{' && text_[pos_] != '}') {
                 ++pos_;
             }
             token.kind = TokenKind::Text;
@@ -166,14 +154,14 @@ private:
 
 const KeyValue* KeyValue::Find(std::string_view childKey) const {
     for (const KeyValue& child : children) {
-        if (EqualsIgnoreCase(child.key, childKey)) return &child;
+        if (EqualsIgnoreAsciiCase(child.key, childKey)) return &child;
     }
     return nullptr;
 }
 
 std::optional<std::string> KeyValue::FindValue(std::string_view childKey) const {
     for (const KeyValue& child : children) {
-        if (!child.isSection && EqualsIgnoreCase(child.key, childKey)) return child.value;
+        if (!child.isSection && EqualsIgnoreAsciiCase(child.key, childKey)) return child.value;
     }
     return std::nullopt;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -15,21 +14,12 @@
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/text_convert.h"
+#include "shell/text_util.h"
 
 namespace {
 
 constexpr char kInitTag[] = "CLangConfig::InitDefaultLangResByLangZip";
 constexpr char kParseTag[] = "CLangConfig::ParseDefaultLangConfig";
-
-int32_t ClampToInt32(long long value) {
-    return static_cast<int32_t>(std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
-                                                      std::numeric_limits<int32_t>::max()));
-}
-
-// A string rank counts by its leading decimal number, as atol reads it.
-int32_t LeadingNumber(const std::string& text) {
-    return ClampToInt32(std::strtoll(text.c_str(), nullptr, 10));
-}
 
 int32_t RankOf(const Json::Value& value) {
     switch (value.type()) {
@@ -45,7 +35,7 @@ int32_t RankOf(const Json::Value& value) {
             return static_cast<int32_t>(real);
         }
         case Json::stringValue:
-            return LeadingNumber(value.asString());
+            return LeadingInt32(value.asString());  // a string counts by its leading number, as atol reads it
         default:
             return 0;
     }

@@ -3,14 +3,12 @@
 #include <charconv>
 #include <cstdio>
 
+#include "shell/text_util.h"
+
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
+// Fields and names lose spaces, tabs, CRs and line feeds at both ends.
+std::string_view Trim(std::string_view text) { return TrimBlanks(text, kSpaceTabCrLf); }
 
 std::optional<uint32_t> ParseHexField(std::string_view text) {
     text = Trim(text);
@@ -19,18 +17,6 @@ std::optional<uint32_t> ParseHexField(std::string_view text) {
     const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
     if (error != std::errc{} || stop != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        char p = prefix[i];
-        if (p >= 'a' && p <= 'z') p = static_cast<char>(p - 'a' + 'A');
-        if (c != p) return false;
-    }
-    return true;
 }
 
 // Calls `visit` with each line (without its line break) until it returns false.
@@ -131,16 +117,18 @@ std::string MarketingName(std::string_view deviceName) {
 std::string WithWindowsVendorPrefix(uint16_t vendor, std::string_view name) {
     switch (vendor) {
         case kPciVendorNvidia:
-            if (StartsWithIgnoreCase(name, "NVIDIA")) return std::string(name);
+            if (StartsWithIgnoreAsciiCase(name, "NVIDIA")) return std::string(name);
             return "NVIDIA " + std::string(name);
         case kPciVendorAmd:
         case kPciVendorAmdHost:
             // Older products keep the ATI brand they were sold under.
-            if (StartsWithIgnoreCase(name, "AMD") || StartsWithIgnoreCase(name, "ATI ")) return std::string(name);
+            if (StartsWithIgnoreAsciiCase(name, "AMD") || StartsWithIgnoreAsciiCase(name, "ATI ")) {
+                return std::string(name);
+            }
             return "AMD " + std::string(name);
         case kPciVendorIntel:
-            if (StartsWithIgnoreCase(name, "Intel(R)")) return std::string(name);
-            if (StartsWithIgnoreCase(name, "Intel ")) return "Intel(R) " + std::string(name.substr(6));
+            if (StartsWithIgnoreAsciiCase(name, "Intel(R)")) return std::string(name);
+            if (StartsWithIgnoreAsciiCase(name, "Intel ")) return "Intel(R) " + std::string(name.substr(6));
             return "Intel(R) " + std::string(name);
         default:
             return std::string(name);

@@ -1,16 +1,10 @@
 #include "engine/linux/system_texts.h"
 
-#include <charconv>
 #include <cstdio>
 
-namespace {
+#include "shell/text_util.h"
 
-std::string_view TrimBlanks(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
+namespace {
 
 template <typename Visit>
 void ForEachLine(std::string_view text, Visit visit) {
@@ -22,12 +16,14 @@ void ForEachLine(std::string_view text, Visit visit) {
     }
 }
 
+// A text of decimal digits only: no blanks, no sign, nothing after them and
+// nothing beyond 64 bits.
 std::optional<uint64_t> ParseDecimal(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    uint64_t value = 0;
-    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || stop != text.data() + text.size()) return std::nullopt;
-    return value;
+    const DecimalScan scan = ScanLeadingDecimal(text);
+    if (text.empty() || !IsAsciiDigit(text.front()) || scan.length != text.size() || scan.overflowed) {
+        return std::nullopt;
+    }
+    return scan.magnitude;
 }
 
 // A shell-style value: double quotes allow \" \\ \$ \` escapes, single
