@@ -8,6 +8,14 @@
 
 #include "engine/check_types.h"
 
+// What the check's download did.
+struct DownloadSummary {
+    bool tried = false;          // false with --no-download
+    bool cacheUpdated = false;   // a new rule set replaced the cache
+    std::wstring failure;        // "<step>: <cause>", empty when none
+    bool serviceUnreachable = false;
+};
+
 struct CheckOutcome {
     CheckReport report;  // the rows' results and the displayed texts
     CheckResult cpuVideoResult = CheckResult::Unknown;
@@ -20,4 +28,5 @@ struct CheckOutcome {
     std::vector<std::wstring> gpuNames;
     bool laptop = false;
     std::wstring ruleSetPath;  // the document the check used; empty when none
+    DownloadSummary download;
 };

@@ -1,19 +1,19 @@
 // kalofitprobe-cli: runs one compatibility check in a terminal and prints the
 // result page as text, or as one JSON object for scripts and fleet tools.
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <future>
-#include <iostream>
 
 #include "cli/options.h"
 #include "cli/report_output.h"
 #include "cli/startup.h"
-#include "engine/adapter_selection.h"
 #include "engine/check_env_thread.h"
 #include "engine/check_helper.h"
 #include "remote/config_service.h"
 #include "shell/kalo_base.h"
+#include "shell/safe_files.h"
+#include "shell/text_convert.h"
 
 namespace {
 
@@ -33,19 +33,43 @@ CheckOutcome OutcomeOf(const CCheckHelper& helper) {
     outcome.usbResult = results.usbResult;
     outcome.combinedResult = helper.LastCombinedResult();
     outcome.gpuNames = env->GpuNames();
-    outcome.laptop = IsLaptop(*CreateHardwareProbes());
+    outcome.laptop = env->LaptopAnswer();
     outcome.ruleSetPath = env->RuleSetFileUsed();
+    const DownloadReport& download = helper.LastDownload();
+    outcome.download = {download.tried, download.CacheUpdated(), download.failure, download.serviceUnreachable};
     return outcome;
 }
 
-// Runs the check on its worker thread, as the window does, and waits for the
-// completion callback.
-void RunCheckOnWorker() {
-    std::promise<void> done;
+// Runs the check on its worker thread, as the window does. False when the
+// worker could not start or ended without handing over a finished check.
+bool RunCheckOnWorker() {
+    std::atomic<bool> done{false};
     CheckEnvThread worker;
-    worker.Start([&done] { done.set_value(); });
-    done.get_future().wait();
-    worker.Stop();
+    worker.Start([&done] { done.store(true); });
+    if (!worker.HasThread()) return false;
+    worker.Wait();
+    return done.load();
+}
+
+// An explicitly named settings file that cannot be used is worth one line:
+// the check then runs without its overrides.
+void WarnAboutSettingsFile(const std::wstring& path) {
+    const FileReadResult read = ReadFileBounded(path, kSettingsFileLimit);
+    if (read.ok()) return;
+    std::fprintf(stderr, "kalofitprobe-cli: settings file %s: %s; going on without it\n", WideToUtf8(path).c_str(),
+                 WideToUtf8(DescribeReadFailure(read, kSettingsFileLimit)).c_str());
+}
+
+// The text form says on standard error when no newer rule set came and
+// which one decided instead.
+void ReportDownload(const CheckOutcome& outcome) {
+    const DownloadSummary& download = outcome.download;
+    if (!download.tried || download.cacheUpdated) return;
+    const std::string ruleSet = outcome.ruleSetPath.empty() ? "none" : WideToUtf8(outcome.ruleSetPath);
+    std::fprintf(stderr, "kalofitprobe-cli: %s (%s); rule set used: %s\n",
+                 download.serviceUnreachable ? "the configuration service could not be reached"
+                                             : "the configuration service gave no newer rule set",
+                 WideToUtf8(download.failure).c_str(), ruleSet.c_str());
 }
 
 }  // namespace
@@ -71,6 +95,7 @@ int main(int argc, char** argv) {
         SetConfigServiceBaseUrl(url);
     }
 
+    if (options.settingsFile) WarnAboutSettingsFile(*options.settingsFile);
     const StartupResult started = StartServices({options.settingsFile.value_or(DefaultSettingsFile()), options.language});
     if (!started.ok) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n", started.error.c_str());
@@ -79,13 +104,17 @@ int main(int argc, char** argv) {
 
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(!options.noDownload);
-    RunCheckOnWorker();
+    if (!RunCheckOnWorker()) {
+        std::fprintf(stderr, "kalofitprobe-cli: the check could not run: its worker thread did not start\n");
+        return kExitStartupFailed;
+    }
 
     const CheckOutcome outcome = OutcomeOf(helper);
     const TextLookup text = [](const wchar_t* key) { return std::wstring(CKALOBase::Instance().GetLangText(key)); };
     if (options.json) {
         std::fputs(WriteJson(OutcomeToJson(outcome, text, started.language)).c_str(), stdout);
     } else {
+        ReportDownload(outcome);
         std::fputs(FormatOutcomeText(outcome, text).c_str(), stdout);
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "shell/text_convert.h"
+#include "shell/text_util.h"
 
 const char kCliUsage[] =
     "usage: kalofitprobe-cli [--json] [--lang CODE] [--settings FILE] [--no-download]\n"
@@ -19,10 +20,14 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
     CliOptions options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        // "--name=value" or "--name value"; an option that follows is no
+        // value ("--lang --json" lacks its code rather than taking "--json").
         auto value = [&](const char* name) -> std::optional<std::wstring> {
             const std::string prefix = std::string(name) + "=";
             if (argument.rfind(prefix, 0) == 0) return Utf8ToWide(argument.substr(prefix.size()));
-            if (argument == name && i + 1 < arguments.size()) return Utf8ToWide(arguments[++i]);
+            if (argument == name && i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0) {
+                return Utf8ToWide(arguments[++i]);
+            }
             return std::nullopt;
         };
         if (argument == "--json") {
@@ -36,6 +41,8 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
             options.language = value("--lang");
             if (!options.language || options.language->empty()) return {std::nullopt, "--lang needs a language code"};
+            // Language codes are folder names in lower case; "DE" means "de".
+            for (wchar_t& c : *options.language) c = LowerAscii(c);
         } else if (argument == "--settings" || argument.rfind("--settings=", 0) == 0) {
             options.settingsFile = value("--settings");
             if (!options.settingsFile || options.settingsFile->empty()) return {std::nullopt, "--settings needs a file"};

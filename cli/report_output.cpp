@@ -140,6 +140,12 @@ Json::Value OutcomeToJson(const CheckOutcome& outcome, const TextLookup& text, c
     root["inventory"] = inventory;
 
     root["ruleSet"] = Utf8(outcome.ruleSetPath);
+
+    Json::Value download(Json::objectValue);
+    download["tried"] = outcome.download.tried;
+    download["cacheUpdated"] = outcome.download.cacheUpdated;
+    download["failure"] = Utf8(outcome.download.failure);
+    root["download"] = download;
     return root;
 }
 

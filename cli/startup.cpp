@@ -34,8 +34,13 @@ StartupResult StartServices(const StartupRequest& request) {
     // The terminal owns standard output; the log keeps only its file.
     CCTLog::Instance().SetConsoleCopy(nullptr);
     SetDebugOutput(nullptr);
-    if (!base.Init(kProgramName, true)) {
-        result.error = "Initializing the data folder failed.";
+    // Without its data folder the program has nowhere to put its packs and
+    // log: the message names the folder and the system's reason.
+    if (!base.Init(kProgramName, false)) {
+        result.error = base.BaseFolder().empty()
+                           ? "Initializing the data folder failed: neither XDG_DATA_HOME nor HOME names a folder."
+                           : "Initializing the data folder failed: cannot create " + WideToUtf8(base.BaseFolder()) +
+                                 ": " + WideToUtf8(SystemErrorText(base.DataFolderError()));
         return result;
     }
     SetSettingsFilePath(request.settingsFile);
@@ -43,7 +48,7 @@ StartupResult StartServices(const StartupRequest& request) {
 
     base.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
     if (!base.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName)) {
-        result.error = "Initialize language failed!";
+        result.error = "Initialize language failed! (" + WideToUtf8(base.LangConfig().ReleaseFailure()) + ")";
         return result;
     }
 
@@ -64,7 +69,8 @@ StartupResult StartServices(const StartupRequest& request) {
     if (!base.SwitchLanguage(code, displayName, kProgramName, L"")) {
         base.LanguageFromUiLanguage(code, displayName);
         if (!base.SwitchLanguage(code, displayName, kProgramName, L"")) {
-            result.error = "Software loading language initialization failed!";
+            result.error = "Software loading language initialization failed! (no usable pack in " +
+                           WideToUtf8(base.CurrentLanguageFolder()) + ")";
             return result;
         }
     }

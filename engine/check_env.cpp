@@ -51,7 +51,7 @@ void CCheckEnv::Work() {
     facts.normalized = normalized_;
 
     const VerdictQuestions questions{
-        [this] { return IsLaptop(probes_); },
+        [this] { return laptopAnswer_ = IsLaptop(probes_); },
         [this] { return IsSteamVrInstalled(); },
     };
     Verdict verdict = ClassifyMachine(rules_, facts, questions);

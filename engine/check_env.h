@@ -48,6 +48,9 @@ public:
     const std::wstring& RuleSetPath() const { return ruleSetPath_; }
     // The rule-set file actually loaded; empty when none could be.
     const std::wstring& RuleSetFileUsed() const { return ruleSetFileUsed_; }
+    // The last answer the verdict got to "is this a laptop?" (it asks at
+    // every use, and the last use decides the laptop lists).
+    bool LaptopAnswer() const { return laptopAnswer_; }
 
 private:
     bool IsSteamVrInstalled();
@@ -64,4 +67,5 @@ private:
     RuleSet rules_;
     std::wstring ruleSetPath_;
     std::wstring ruleSetFileUsed_;
+    bool laptopAnswer_ = false;
 };

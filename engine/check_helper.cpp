@@ -17,8 +17,9 @@ void CCheckHelper::ResetCachePath(const std::wstring& dataFolder) {
 }
 
 void CCheckHelper::GetLatestConfig() {
+    lastDownload_ = {};
     if (!downloadEnabled_ || cachePath_.empty()) return;
-    DownloadLatestConfig(languageCode_, cachePath_);
+    lastDownload_ = DownloadLatestConfig(languageCode_, cachePath_);
 }
 
 uint32_t CCheckHelper::RunCheck(const std::wstring* language) {

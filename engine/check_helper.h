@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/check_env.h"
+#include "remote/latest_config.h"
 
 class CCheckHelper {
 public:
@@ -39,6 +40,8 @@ public:
     // The engine of the last check; null before the first.
     const CCheckEnv* CurrentEnv() const { return env_.get(); }
     uint32_t LastCombinedResult() const { return combinedResult_; }
+    // What the last check's download did; not tried when downloads are off.
+    const DownloadReport& LastDownload() const { return lastDownload_; }
     const std::wstring& CachePath() const { return cachePath_; }
     const std::wstring& LanguageCode() const { return languageCode_; }
 
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<CCheckEnv> env_;
     std::wstring languageCode_ = L"cn";
     uint32_t combinedResult_ = 0;
+    DownloadReport lastDownload_;
     bool downloadEnabled_ = true;
     EngineFactory makeEngine_;
 };

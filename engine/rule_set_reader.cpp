@@ -10,15 +10,12 @@
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/safe_files.h"
 #include "shell/text_convert.h"
 
 namespace {
 
 constexpr char kLogTag[] = "CCheckEnv::ReadFromJsonFile";
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -49,26 +46,16 @@ RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache)
 }
 
 std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(OpenFileForRead(path));
-    if (!file) return std::nullopt;
-    std::string text;
-    char buffer[16384];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        const std::string_view chunk(buffer, got);
-        // A 0xFF byte ends the text the parser sees.
-        const size_t stop = chunk.find('\xFF');
-        text.append(chunk.substr(0, stop));
-        if (stop != std::string_view::npos) break;
-    }
-    if (std::ferror(file.get())) return std::nullopt;
+    // Only a regular file of sane size; anything else is refused (logged).
+    auto text = ReadFileOrLog(path, kRuleSetFileLimit, kLogTag);
+    if (!text) return std::nullopt;
+    // A 0xFF byte ends the text the parser sees.
+    if (const size_t stop = text->find('\xFF'); stop != std::string::npos) text->resize(stop);
     return text;
 }
 
 bool IsValidRuleSetFile(const std::wstring& path) {
     if (path.empty() || !PathExists(path)) return false;
-    uint64_t size = 0;
-    if (!QueryFileSize(path, size)) return false;
     const auto text = ReadRuleSetDocumentText(path);
     Json::Value root;
     return text && ParseJsonDocument(*text, root);

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "engine/key_values.h"
 #include "shell/log.h"
 #include "shell/platform.h"
+#include "shell/safe_files.h"
 #include "shell/text_convert.h"
 
 namespace fs = std::filesystem;
@@ -33,7 +33,7 @@ constexpr const char* kSteamLaunchers[] = {"steam.sh", "ubuntu12_32/steam"};
 
 // Steam's own files are small; anything far larger is not one of them and is
 // not read into memory.
-constexpr std::uintmax_t kMaxSteamFileBytes = 4 * 1024 * 1024;
+constexpr size_t kMaxSteamFileBytes = 4 * 1024 * 1024;
 
 // The "StateFlags" bit Steam sets once every file of the app is on disk.
 constexpr uint64_t kStateFullyInstalled = 4;
@@ -80,24 +80,17 @@ std::vector<SteamRoot> FindSteamRoots(const std::wstring& home) {
     return roots;
 }
 
-// The file's bytes, or nothing when it is missing, unreadable or too large
-// (the last two are logged: the file exists but cannot be trusted).
+// The file's bytes, or nothing when it is missing, not a regular file,
+// unreadable or too large (all but the first are logged: the file exists
+// but cannot be trusted).
 std::optional<std::string> ReadSteamFile(const fs::path& path) {
-    if (!IsFile(path)) return std::nullopt;
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error || size > kMaxSteamFileBytes) {
-        CCTLog::Instance().Log(0, kAppTag, L"steam: file skipped (unreadable or too large): %ls",
-                               FromFsPath(path).c_str());
-        return std::nullopt;
+    FileReadResult result = ReadFileBounded(FromFsPath(path), kMaxSteamFileBytes);
+    if (result.ok()) return std::move(result.bytes);
+    if (result.status != FileReadStatus::Missing) {
+        CCTLog::Instance().Log(0, kAppTag, L"steam: file skipped (%ls): %ls",
+                               DescribeReadFailure(result, kMaxSteamFileBytes).c_str(), FromFsPath(path).c_str());
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string text(static_cast<size_t>(size), '\0');
-    if (!in.read(text.data(), static_cast<std::streamsize>(size))) {
-        CCTLog::Instance().Log(0, kAppTag, L"steam: file unreadable: %ls", FromFsPath(path).c_str());
-        return std::nullopt;
-    }
-    return text;
+    return std::nullopt;
 }
 
 std::optional<KeyValue> ReadKeyValuesFile(const fs::path& path) {

@@ -1,11 +1,11 @@
 #include "lang/lang_config.h"
 
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/safe_files.h"
 
 namespace {
 
@@ -18,14 +18,6 @@ std::wstring Join(std::initializer_list<std::wstring> parts) {
         path += part;
     }
     return path;
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(ToFsPath(path), std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
 }
 
 }  // namespace
@@ -58,9 +50,10 @@ bool CLangConfig::LoadLangRes(const std::wstring& code, const std::wstring& appN
         CCTLog::Instance().Log(0, kLoadTag, L"file not found; file:%ls", file.c_str());
         return false;
     }
-    const std::optional<std::string> bytes = ReadFileBytes(file);
+    // A pack that is no regular file, or absurdly large, is no pack.
+    const FileReadResult bytes = ReadFileBounded(file, kLanguagePackLimit);
     std::optional<LangTextTable> table;
-    if (bytes) table = ParseLangPack(std::as_bytes(std::span(bytes->data(), bytes->size())));
+    if (bytes.ok()) table = ParseLangPack(std::as_bytes(std::span(bytes.bytes.data(), bytes.bytes.size())));
     if (!table) {
         CCTLog::Instance().Log(0, kLoadTag, L"load file failed; file:%ls", file.c_str());
         return false;

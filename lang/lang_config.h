@@ -57,6 +57,9 @@ public:
     bool ReleaseDefaultLangRes(int resourceId, const std::wstring& resourceType, const std::wstring& appName);
     // The same over archive bytes at hand.
     bool ReleaseArchive(std::span<const std::byte> archive, const std::wstring& appName);
+    // After a failed release: the path that could not be written and the
+    // system's reason, for the start-up message.
+    const std::wstring& ReleaseFailure() const { return releaseFailure_; }
 
     // Loads the pack of `code` into the text table. True when it loaded and
     // holds at least one entry; otherwise the table stays empty.
@@ -86,4 +89,5 @@ private:
     std::wstring currentLanguageFolder_;
     LangTextTable texts_;
     std::vector<LangPackInfo> languageList_;
+    std::wstring releaseFailure_;
 };

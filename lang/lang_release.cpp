@@ -60,9 +60,11 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
     // not a start with whatever an earlier run left on disk.
     if (const int opened = zip.Open(archive.data(), archive.size()); opened != kZipOk) {
         CCTLog::Instance().Log(0, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(openzip, err=%d)", opened);
+        releaseFailure_ = L"the language archive is damaged";
         return false;
     }
     const std::wstring root = UnpackRoot(appName);
+    releaseFailure_.clear();
     CreateDirectoryTree(root, false);
 
     bool failed = false;
@@ -70,6 +72,7 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
         ZipEntry entry;
         if (const int read = zip.GetEntry(i, entry); read != kZipOk) {
             CCTLog::Instance().Log(0, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(getzipitem, err=%d)", read);
+            releaseFailure_ = L"the language archive is damaged";
             failed = true;
             continue;
         }
@@ -80,6 +83,9 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
                                  ? zip.UnpackToFile(i, destination)
                                  : static_cast<int>(kZipUnsafeName);
         if (unpacked != kZipOk) {
+            const bool systemFailure = unpacked == kZipCreateFolderFailed || unpacked == kZipWriteFailed;
+            releaseFailure_ = destination + L": " +
+                              (systemFailure ? SystemErrorText(LastSystemError()) : L"damaged archive entry");
             CCTLog::Instance().Log(0, kReleaseTag, L"unzip file failed(src=%ls,dest=%ls,err=%d)",
                                    entry.name.c_str(), destination.c_str(), unpacked);
             failed = true;
@@ -88,9 +94,10 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
     zip.Close();
     if (failed) return false;
 
-    const std::wstring versionIndex = VersionIndexPath(appName);
-    for (const LangPackInfo& info : languageList_) {
-        ProfileWriteString(info.code, L"version", info.version, versionIndex);
-    }
+    // One locked read-change-write for every version, so concurrent starts
+    // cannot drop each other's entries; unchanged versions write nothing.
+    std::vector<ProfileValue> versions;
+    for (const LangPackInfo& info : languageList_) versions.push_back({info.code, L"version", info.version});
+    if (!versions.empty()) ProfileWriteStrings(versions, VersionIndexPath(appName));
     return true;
 }

@@ -3,14 +3,14 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <system_error>
+#include <string_view>
 
 #include "shell/platform.h"
+#include "shell/safe_files.h"
 #include "shell/text_convert.h"
+#include "shell/text_util.h"
 
 namespace {
 
@@ -70,12 +70,6 @@ bool ExtendedModificationTime(const unsigned char* extra, size_t size, std::time
 
 bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
-wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
-
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 int Inflate(std::span<const unsigned char> input, std::span<unsigned char> output) {
     z_stream stream{};
@@ -274,7 +268,7 @@ int CZipArchive::FindEntry(const std::wstring& name, ZipEntry& entry) const {
     if (!IsOpen()) return kZipNotOpen;
     for (int i = 0; i < EntryCount(); ++i) {
         ZipEntry candidate = MakeEntry(i);
-        if (EqualsIgnoringAsciiCase(candidate.name, name)) {
+        if (EqualsIgnoreAsciiCase(candidate.name, name)) {
             if (const int check = CheckRecord(entries_[static_cast<size_t>(i)]); check != kZipOk) return check;
             entry = std::move(candidate);
             return kZipOk;
@@ -306,42 +300,19 @@ int CZipArchive::UnpackToBuffer(int index, std::span<std::byte> buffer) const {
 int CZipArchive::UnpackToFile(int index, const std::wstring& path) const {
     ZipEntry entry;
     if (const int found = GetEntry(index, entry); found != kZipOk) return found;
-    const fs::path target = ToFsPath(path);
-    std::error_code error;
-    if (entry.isFolder) {
-        fs::create_directories(target, error);
-        return fs::is_directory(target, error) ? kZipOk : kZipCreateFolderFailed;
-    }
+    if (entry.isFolder) return CreateDirectoryTree(path, false) ? kZipOk : kZipCreateFolderFailed;
 
     std::vector<std::byte> bytes(static_cast<size_t>(entry.uncompressedSize));
     if (const int unpacked = UnpackToBuffer(index, bytes); unpacked != kZipOk) return unpacked;
 
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), error);
-        if (!fs::is_directory(target.parent_path(), error)) return kZipCreateFolderFailed;
+    const fs::path target = ToFsPath(path);
+    if (target.has_parent_path() && !CreateDirectoryTree(FromFsPath(target.parent_path()), false)) {
+        return kZipCreateFolderFailed;
     }
-    // Written beside the target and renamed over it: an interrupted start
-    // leaves the previous pack intact, and a link planted at the target is
-    // replaced rather than followed.
-    fs::path partial = target;
-    partial += ".part";
-    fs::remove(partial, error);
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(partial, error);
-            return kZipWriteFailed;
-        }
-    }
-    fs::rename(partial, target, error);
-    if (error) {
-        fs::remove(partial, error);
-        return kZipWriteFailed;
-    }
-    const auto modified = std::chrono::time_point_cast<fs::file_time_type::duration>(
-        std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(entry.modified)));
-    fs::last_write_time(target, modified, error);  // a file without its time is still the right file
-    return kZipOk;
+    // Replaced in one step under a name no other process uses, so that
+    // concurrent starts never see half a pack; a file that already holds
+    // these bytes is left alone, so an ordinary start writes nothing.
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const ReplaceOutcome replaced = ReplaceFileIfDifferent(path, text, {.modified = entry.modified});
+    return replaced == ReplaceOutcome::Failed ? kZipWriteFailed : kZipOk;
 }

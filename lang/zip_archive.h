@@ -74,8 +74,10 @@ public:
     // Unpacks into the caller's buffer, which must hold the uncompressed size.
     int UnpackToBuffer(int index, std::span<std::byte> buffer) const;
     // Unpacks to the path, creating missing folders and replacing an existing
-    // file in one step (a reader never sees half a file), and sets the file's
-    // modification time from the entry. A folder entry only creates the folder.
+    // file in one step (a reader never sees half a file) with the entry's
+    // modification time; a file that already holds the entry's bytes is left
+    // as it is. A folder entry only creates the folder. On failure
+    // LastSystemError() says why.
     int UnpackToFile(int index, const std::wstring& path) const;
 
 private:

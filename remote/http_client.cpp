@@ -6,12 +6,24 @@ std::string TextUpToFirstZero(std::string body) {
     return body;
 }
 
-std::string HttpGetText(IHttpClient& http, const std::string& address) {
-    auto response = http.Get(address);
-    if (!response) return {};
+const wchar_t* HttpFailureText(HttpFailure failure) {
+    switch (failure) {
+        case HttpFailure::None: return L"no failure";
+        case HttpFailure::BadAddress: return L"not an http address";
+        case HttpFailure::CannotConnect: return L"cannot connect";
+        case HttpFailure::TimedOut: return L"timed out";
+        case HttpFailure::TooLarge: return L"answer too large";
+        case HttpFailure::TransferFailed: return L"transfer failed";
+    }
+    return L"transfer failed";
+}
+
+std::string HttpGetText(IHttpClient& http, const std::string& address, HttpDeadline deadline) {
+    HttpResponse response = http.Get(address, deadline);
+    if (!response.ok()) return {};
     // Cut once over the whole body, not per network read, so a zero byte ends
     // the text instead of splicing the following reads onto what preceded it.
-    return TextUpToFirstZero(std::move(response->body));
+    return TextUpToFirstZero(std::move(response.body));
 }
 
 std::string HttpGetText(const std::string& address) {

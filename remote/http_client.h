@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 
 inline constexpr char kHttpUserAgent[] = "Sorvik";
@@ -21,22 +20,41 @@ struct HttpClientOptions {
     size_t maxBodyBytes = 8u * 1024u * 1024u;
 };
 
+// Why a request brought no answer.
+enum class HttpFailure {
+    None,
+    BadAddress,      // not an http(s) address
+    CannotConnect,   // no such host, or nobody listening
+    TimedOut,        // the request's own limit or the caller's deadline passed
+    TooLarge,        // the body exceeds maxBodyBytes
+    TransferFailed,  // the connection broke or the answer was not HTTP
+};
+// "timed out", "cannot connect", ... for log lines and messages.
+const wchar_t* HttpFailureText(HttpFailure failure);
+
 struct HttpResponse {
+    HttpFailure failure = HttpFailure::None;
     long status = 0;   // the HTTP status of the (last, after redirects) answer
     std::string body;  // the body bytes as received, zero bytes included
+    bool ok() const { return failure == HttpFailure::None; }
 };
+
+// A point in time after which a request is given up, whatever its own limit.
+using HttpDeadline = std::chrono::steady_clock::time_point;
+inline constexpr HttpDeadline kNoHttpDeadline = HttpDeadline::max();
 
 class IHttpClient {
 public:
     virtual ~IHttpClient() = default;
 
-    // The whole body. Empty optional when the address does not open, the
-    // transfer breaks or times out, or the body exceeds maxBodyBytes.
-    virtual std::optional<HttpResponse> Get(const std::string& url) = 0;
+    // The whole body. Fails when the address does not open, the transfer
+    // breaks or times out, or the body exceeds maxBodyBytes.
+    virtual HttpResponse Get(const std::string& url, HttpDeadline deadline = kNoHttpDeadline) = 0;
 
     // Only the first maxBytes bytes of the body; the rest is not waited for.
     // A longer body is not a failure here.
-    virtual std::optional<HttpResponse> GetPrefix(const std::string& url, size_t maxBytes) = 0;
+    virtual HttpResponse GetPrefix(const std::string& url, size_t maxBytes,
+                                   HttpDeadline deadline = kNoHttpDeadline) = 0;
 };
 
 std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options = {});
@@ -44,7 +62,7 @@ std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options =
 // A plain GET of the whole body as text, the body ending at its first zero
 // byte. Empty when the request fails. The HTTP status is not examined: an
 // error page's body is returned like any answer.
-std::string HttpGetText(IHttpClient& http, const std::string& address);
+std::string HttpGetText(IHttpClient& http, const std::string& address, HttpDeadline deadline = kNoHttpDeadline);
 // The same through a client with the production time-outs.
 std::string HttpGetText(const std::string& address);
 

@@ -3,12 +3,15 @@
 // system proxy settings are on Linux.
 #include <curl/curl.h>
 
-#include <cctype>
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "remote/http_client.h"
+#include "shell/text_util.h"
 
 namespace {
 
@@ -29,19 +32,39 @@ struct BodySink {
     size_t limit = 0;
     bool prefixOnly = false;  // keep the first `limit` bytes and stop there
     bool prefixComplete = false;
+    bool overCap = false;
 };
+
+HttpFailure FailureOf(CURLcode result, const BodySink& sink) {
+    switch (result) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpFailure::TimedOut;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+            return HttpFailure::CannotConnect;
+        case CURLE_FILESIZE_EXCEEDED:
+            return HttpFailure::TooLarge;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_URL_MALFORMAT:
+            return HttpFailure::BadAddress;
+        case CURLE_WRITE_ERROR:
+            return sink.overCap ? HttpFailure::TooLarge : HttpFailure::TransferFailed;
+        default:
+            return HttpFailure::TransferFailed;
+    }
+}
+
+HttpResponse Failed(HttpFailure failure) {
+    HttpResponse response;
+    response.failure = failure;
+    return response;
+}
 
 // Only explicit HTTP addresses: curl would guess a scheme for "12345" or
 // "example.com" where the Windows HTTP stack refuses them.
 bool HasHttpScheme(const std::string& url) {
-    const auto startsWith = [&url](std::string_view prefix) {
-        if (url.size() < prefix.size()) return false;
-        for (size_t i = 0; i < prefix.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(url[i])) != prefix[i]) return false;
-        }
-        return true;
-    };
-    return startsWith("http://") || startsWith("https://");
+    return StartsWithIgnoreAsciiCase(url, "http://") || StartsWithIgnoreAsciiCase(url, "https://");
 }
 
 size_t WriteBody(char* data, size_t size, size_t count, void* context) {
@@ -56,7 +79,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* context) {
         sink.prefixComplete = true;
         return 0;
     }
-    if (bytes > room) return 0;  // over the cap: the request fails
+    if (bytes > room) {  // over the cap: the request fails
+        sink.overCap = true;
+        return 0;
+    }
     sink.body.append(data, bytes);
     return bytes;
 }
@@ -65,32 +91,45 @@ class CCurlHttpClient final : public IHttpClient {
 public:
     explicit CCurlHttpClient(const HttpClientOptions& options) : options_(options) {}
 
-    std::optional<HttpResponse> Get(const std::string& url) override {
+    HttpResponse Get(const std::string& url, HttpDeadline deadline) override {
         BodySink sink;
         sink.limit = options_.maxBodyBytes;
-        return Perform(url, sink);
+        return Perform(url, sink, deadline);
     }
 
-    std::optional<HttpResponse> GetPrefix(const std::string& url, size_t maxBytes) override {
+    HttpResponse GetPrefix(const std::string& url, size_t maxBytes, HttpDeadline deadline) override {
         BodySink sink;
         sink.limit = maxBytes;
         sink.prefixOnly = true;
-        return Perform(url, sink);
+        return Perform(url, sink, deadline);
     }
 
 private:
-    std::optional<HttpResponse> Perform(const std::string& url, BodySink& sink) const {
-        if (!HasHttpScheme(url) || !EnsureCurlInitialised()) return std::nullopt;
+    // The request's own limit, cut short by the caller's deadline.
+    std::optional<std::chrono::milliseconds> TimeLimit(HttpDeadline deadline) const {
+        if (deadline == kNoHttpDeadline) return options_.totalTimeout;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds(0)) return std::nullopt;
+        return std::min(left, options_.totalTimeout);
+    }
+
+    HttpResponse Perform(const std::string& url, BodySink& sink, HttpDeadline deadline) const {
+        if (!HasHttpScheme(url)) return Failed(HttpFailure::BadAddress);
+        const auto limit = TimeLimit(deadline);
+        if (!limit) return Failed(HttpFailure::TimedOut);
+        if (!EnsureCurlInitialised()) return Failed(HttpFailure::TransferFailed);
         const EasyHandle handle(curl_easy_init());
-        if (!handle) return std::nullopt;
+        if (!handle) return Failed(HttpFailure::TransferFailed);
         CURL* curl = handle.get();
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(curl, CURLOPT_USERAGENT, kHttpUserAgent);
         // Worker threads: time-outs must not rely on signals.
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.totalTimeout.count()));
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(std::min(options_.connectTimeout, *limit).count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(limit->count(), 1)));
         // Redirects are followed, as the Windows HTTP stack does, but only
         // over HTTP: an address handed out by the service must never make the
         // program read a local file or speak another protocol.
@@ -107,7 +146,7 @@ private:
 
         const CURLcode result = curl_easy_perform(curl);
         const bool stoppedAfterPrefix = result == CURLE_WRITE_ERROR && sink.prefixComplete;
-        if (result != CURLE_OK && !stoppedAfterPrefix) return std::nullopt;
+        if (result != CURLE_OK && !stoppedAfterPrefix) return Failed(FailureOf(result, sink));
 
         HttpResponse response;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);

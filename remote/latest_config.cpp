@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "engine/rule_set_reader.h"
-#include "remote/cache_file.h"
 #include "remote/config_service.h"
 #include "remote/server_time.h"
 #include "shell/log.h"
 #include "shell/platform.h"
+#include "shell/safe_files.h"
 #include "shell/text_convert.h"
 
 namespace {
@@ -47,7 +47,9 @@ std::wstring RuleSetCachePath(const std::wstring& dataFolder) {
 
 std::wstring PrepareRuleSetCachePath(const std::wstring& dataFolder) {
     CreateDirectoryTree(RuleSetCacheFolder(dataFolder), false);
-    return RuleSetCachePath(dataFolder);
+    const std::wstring path = RuleSetCachePath(dataFolder);
+    RemoveStaleTemporaryFiles(path);
+    return path;
 }
 
 std::string RuleSetRequestAddress(std::string_view baseUrl, const std::wstring& languageCode) {
@@ -78,46 +80,109 @@ bool IsRuleSetDocument(std::string_view text) {
     return std::as_const(root)["body"].isObject();
 }
 
-LatestConfigOutcome DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request) {
-    const int32_t serviceTime = FetchServerTime(http, request.baseUrl);
+namespace {
+
+// Collects the outcome of each step and writes its log line.
+class CDownloadSteps {
+public:
+    CDownloadSteps() { report_.tried = true; }
+    DownloadReport Fail(LatestConfigOutcome outcome, const wchar_t* step, const std::wstring& cause) {
+        report_.outcome = outcome;
+        report_.failure = std::wstring(step) + L": " + cause;
+        return report_;
+    }
+    // A request that brought no answer: logged here with its cause.
+    std::wstring RequestFailed(const wchar_t* what, HttpFailure failure) {
+        if (failure == HttpFailure::CannotConnect || failure == HttpFailure::TimedOut) {
+            report_.serviceUnreachable = true;
+        }
+        CCTLog::Instance().Log(0, kLogTag, L"%ls request failed: %ls", what, HttpFailureText(failure));
+        return HttpFailureText(failure);
+    }
+    DownloadReport Stored() {
+        report_.outcome = LatestConfigOutcome::Stored;
+        report_.failure.clear();
+        return report_;
+    }
+
+private:
+    DownloadReport report_;
+};
+
+std::wstring StatusText(long status) { return L"HTTP status " + std::to_wstring(status); }
+
+}  // namespace
+
+DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request) {
+    CDownloadSteps steps;
+    const HttpDeadline deadline = std::chrono::steady_clock::now() + request.timeLimit;
+
+    // Without the service's clock the PC clock signs the request.
+    const ServerTimeAnswer time = RequestServerTime(http, request.baseUrl, deadline);
+    if (time.failure != HttpFailure::None) {
+        steps.RequestFailed(L"service time", time.failure);
+    } else if (!IsSuccessStatus(time.status)) {
+        CCTLog::Instance().Log(0, kLogTag, L"service time request answered %ls, using the PC clock",
+                               StatusText(time.status).c_str());
+    }
     const std::string signedAddress = AppendAccessToken(
-        RuleSetRequestAddress(request.baseUrl, request.languageCode), serviceTime, request.baseUrl);
-    const std::string answer = HttpGetText(http, signedAddress);
+        RuleSetRequestAddress(request.baseUrl, request.languageCode), time.time, request.baseUrl);
+    HttpResponse answer = http.Get(signedAddress, deadline);
+    std::wstring answerCause = L"not a JSON object";
+    if (!answer.ok()) {
+        answerCause = steps.RequestFailed(L"config url", answer.failure);
+        answer.body.clear();
+    } else if (!IsSuccessStatus(answer.status)) {
+        answerCause = StatusText(answer.status);
+    }
 
     Json::Value root;
-    if (!ParseJsonDocument(answer, root) || (!root.isNull() && !root.isObject())) {
+    if (!ParseJsonDocument(TextUpToFirstZero(std::move(answer.body)), root) || (!root.isNull() && !root.isObject())) {
         CCTLog::Instance().Log(0, kLogTag, L"read config url failed(json). ");
-        return LatestConfigOutcome::AnswerNotJson;
+        return steps.Fail(LatestConfigOutcome::AnswerNotJson, L"address", answerCause);
     }
     const Json::Value& body = std::as_const(root)["body"];
     if (!body.isObject()) {
         CCTLog::Instance().Log(0, kLogTag, L"get config url failed(json). ");
-        return LatestConfigOutcome::AnswerWithoutBody;
+        return steps.Fail(LatestConfigOutcome::AnswerWithoutBody, L"address", L"no \"body\" object");
     }
     const std::string url = DocumentUrlText(body["url"]);
-    if (url.empty()) return LatestConfigOutcome::NoDocumentUrl;
+    if (url.empty()) {
+        CCTLog::Instance().Log(0, kLogTag, L"config url answer names no document.");
+        return steps.Fail(LatestConfigOutcome::NoDocumentUrl, L"address", L"no document address");
+    }
 
-    auto download = http.Get(url);
-    if (!download) return LatestConfigOutcome::DocumentNotLoaded;
-    const std::string document = TextUpToFirstZero(std::move(download->body));
-    if (document.empty()) return LatestConfigOutcome::DocumentNotLoaded;
-
+    HttpResponse download = http.Get(url, deadline);
+    if (!download.ok()) {
+        const std::wstring cause = steps.RequestFailed(L"config document", download.failure);
+        return steps.Fail(LatestConfigOutcome::DocumentNotLoaded, L"document", cause);
+    }
+    const std::string document = TextUpToFirstZero(std::move(download.body));
     // An error page or a captive portal's answer must not destroy a good cache.
-    if (!IsSuccessStatus(download->status)) {
+    if (!IsSuccessStatus(download.status)) {
         CCTLog::Instance().Log(0, kLogTag, L"config document answered status %ld, cache kept. url=%ls",
-                               download->status, Utf8ToWide(url).c_str());
-        return LatestConfigOutcome::DocumentRejected;
+                               download.status, Utf8ToWide(url).c_str());
+        return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", StatusText(download.status));
+    }
+    if (document.empty()) {
+        CCTLog::Instance().Log(0, kLogTag, L"config document is empty, cache kept. url=%ls", Utf8ToWide(url).c_str());
+        return steps.Fail(LatestConfigOutcome::DocumentNotLoaded, L"document", L"empty");
     }
     if (!IsRuleSetDocument(document)) {
         CCTLog::Instance().Log(0, kLogTag, L"config document is not a rule set, cache kept. url=%ls",
                                Utf8ToWide(url).c_str());
-        return LatestConfigOutcome::DocumentRejected;
+        return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", L"not a rule set");
     }
-    if (!ReplaceFileAtomically(request.cachePath, document)) return LatestConfigOutcome::CacheNotWritten;
-    return LatestConfigOutcome::Stored;
+    if (!ReplaceFileAtomically(request.cachePath, document)) {
+        const std::wstring cause = SystemErrorText(LastSystemError());
+        CCTLog::Instance().Log(0, kLogTag, L"cannot write the rule-set cache (%ls): %ls", cause.c_str(),
+                               request.cachePath.c_str());
+        return steps.Fail(LatestConfigOutcome::CacheNotWritten, L"cache", cause);
+    }
+    return steps.Stored();
 }
 
-LatestConfigOutcome DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath) {
+DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath) {
     const auto http = CreateHttpClient();
     return DownloadLatestConfig(*http, {ConfigServiceBaseUrl(), languageCode, cachePath});
 }

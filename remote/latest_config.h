@@ -6,6 +6,7 @@
 
 #include <json/value.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -42,12 +43,27 @@ enum class LatestConfigOutcome {
     CacheNotWritten,    // the cache file could not be replaced
 };
 
+// The three requests together may take this long, whatever each one's own
+// limit: a service that answers at a crawl must not hold a check longer.
+inline constexpr std::chrono::milliseconds kDownloadTimeLimit{30'000};
+
 struct LatestConfigRequest {
     std::string baseUrl;       // service base URL, without a trailing "/"
     std::wstring languageCode; // the "language" query parameter, e.g. L"cn"
     std::wstring cachePath;    // the cache file to replace
+    std::chrono::milliseconds timeLimit = kDownloadTimeLimit;
 };
 
-LatestConfigOutcome DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request);
+// What one download did, for the front ends. Each failed step has also
+// written one level-0 log line naming the step and the cause.
+struct DownloadReport {
+    bool tried = false;         // false when downloads are off or no cache path is known
+    LatestConfigOutcome outcome = LatestConfigOutcome::AnswerNotJson;
+    std::wstring failure;       // "<step>: <cause>" ("address: timed out"); empty when stored
+    bool serviceUnreachable = false;  // a request got no answer at all (connection, time-out)
+    bool CacheUpdated() const { return tried && outcome == LatestConfigOutcome::Stored; }
+};
+
+DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request);
 // Against ConfigServiceBaseUrl() with the production time-outs.
-LatestConfigOutcome DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath);
+DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath);

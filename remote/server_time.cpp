@@ -1,44 +1,34 @@
 #include "remote/server_time.h"
 
 #include <ctime>
-#include <limits>
 
 #include "remote/config_service.h"
 #include "remote/md5.h"
+#include "shell/text_util.h"
 
 namespace {
 
 // Shared with the service and never sent; only its digest leaves the program.
 constexpr char kAccessTokenKey[] = "Rk7Wq$m2Xe#Lp+Tzv4HnYcBfa";
 
-bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 }  // namespace
 
-int32_t ParseServerTime(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    size_t at = 0;
-    while (at < text.size() && IsCSpace(text[at])) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-    // Accumulated in 64 bits and clamped, as a 32-bit atol saturates.
-    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        value = value * 10 + (text[at] - '0');
-        if (value > kLimit) value = kLimit;
-    }
-    if (negative) return static_cast<int32_t>(-value);
-    return value >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(value);
+// A zero byte ends the number as any other character that is not a digit does.
+int32_t ParseServerTime(std::string_view text) { return LeadingInt32(text); }
+
+ServerTimeAnswer RequestServerTime(IHttpClient& http, std::string_view baseUrl, HttpDeadline deadline) {
+    ServerTimeAnswer answer;
+    const HttpResponse response = http.GetPrefix(ServiceTimeUrl(baseUrl), kServiceTimeReadBytes, deadline);
+    answer.failure = response.failure;
+    answer.status = response.status;
+    // An error page ("502 Bad Gateway") may begin with digits too; they are
+    // not the service's clock.
+    if (response.ok() && IsSuccessStatus(response.status)) answer.time = ParseServerTime(response.body);
+    return answer;
 }
 
 int32_t FetchServerTime(IHttpClient& http, std::string_view baseUrl) {
-    const auto answer = http.GetPrefix(ServiceTimeUrl(baseUrl), kServiceTimeReadBytes);
-    if (!answer) return 0;
-    // An error page ("502 Bad Gateway") may begin with digits too; they are
-    // not the service's clock.
-    if (!IsSuccessStatus(answer->status)) return 0;
-    return ParseServerTime(answer->body);
+    return RequestServerTime(http, baseUrl, kNoHttpDeadline).time;
 }
 
 int32_t FetchServerTime() {

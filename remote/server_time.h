@@ -21,6 +21,14 @@ int32_t ParseServerTime(std::string_view text);
 // The service time, or 0 when none could be obtained (no answer, or an
 // answer that is not a success).
 int32_t FetchServerTime(IHttpClient& http, std::string_view baseUrl);
+
+// The same with what went wrong, for the caller's log line.
+struct ServerTimeAnswer {
+    int32_t time = 0;
+    HttpFailure failure = HttpFailure::None;
+    long status = 0;
+};
+ServerTimeAnswer RequestServerTime(IHttpClient& http, std::string_view baseUrl, HttpDeadline deadline);
 // The same against ConfigServiceBaseUrl() with the production time-outs.
 int32_t FetchServerTime();
 

@@ -1,21 +1,23 @@
 #include "shell/embedded_resource.h"
 
-#include <cstdio>
-#include <memory>
+#include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "shell/log.h"
 #include "shell/platform.h"
+#include "shell/safe_files.h"
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+constexpr char kReleaseTag[] = "ReleaseResourceFileToTemp";
 
-bool WriteWholeFile(const std::wstring& path, std::span<const std::byte> bytes) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ToFsPath(path).c_str(), "wb"));
-    if (!file) return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+// Something that is neither a file nor a link holds the name (a folder):
+// it cannot be replaced.
+bool IsOccupiedByNonFile(const std::wstring& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(ToFsPath(path), error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_symlink(status);
 }
 }  // namespace
 
@@ -23,18 +25,21 @@ std::wstring ReleaseResourceFileToTemp(int resourceId, const std::wstring& fileN
                                        const std::wstring& resourceType) {
     const std::wstring folder = TempFolder();
     if (folder.empty()) {
-        CCTLog::Instance().Log(0, "ReleaseResourceFileToTemp", L"release %ls failed!", fileName.c_str());
+        CCTLog::Instance().Log(0, kReleaseTag, L"release %ls failed!", fileName.c_str());
         return {};
     }
     const std::wstring path = folder + fileName;
-    std::error_code error;
-    if (std::filesystem::exists(ToFsPath(path), error) && !std::filesystem::remove(ToFsPath(path), error)) {
-        CCTLog::Instance().Log(0, "ReleaseResourceFileToTemp", L"delete file fialed: %ls", path.c_str());
+    if (IsOccupiedByNonFile(path)) {
+        CCTLog::Instance().Log(0, kReleaseTag, L"delete file fialed: %ls", path.c_str());
         return {};
     }
+    // Replaced in one step, never written through a link planted at the
+    // name; an identical copy from an earlier start is left as it is.
     const auto bytes = FindEmbeddedResource(resourceType, resourceId);
-    if (!bytes || !WriteWholeFile(path, *bytes)) {
-        CCTLog::Instance().Log(0, "ReleaseResourceFileToTemp", L"release %ls failed!", fileName.c_str());
+    const std::string_view text =
+        bytes ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string_view{};
+    if (!bytes || ReplaceFileIfDifferent(path, text) == ReplaceOutcome::Failed) {
+        CCTLog::Instance().Log(0, kReleaseTag, L"release %ls failed!", fileName.c_str());
     }
     return path;
 }

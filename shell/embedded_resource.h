@@ -13,7 +13,8 @@
 std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view type, int id);
 
 // Writes the resource to `fileName` in the temporary folder, replacing an
-// older copy, and returns the path. An old copy that cannot be removed gives
-// an empty path; any other failure is logged and still returns the path.
+// older copy atomically (an identical one is left alone), and returns the
+// path. A name held by something that cannot be replaced (a folder) gives an
+// empty path; any other failure is logged and still returns the path.
 std::wstring ReleaseResourceFileToTemp(int resourceId, const std::wstring& fileName,
                                        const std::wstring& resourceType);

@@ -1,5 +1,6 @@
 #include "shell/kalo_base.h"
 
+#include <cerrno>
 #include <ctime>
 
 #include "lang/language_choice.h"
@@ -9,6 +10,7 @@
 #include "shell/old_logs.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/safe_files.h"
 #include "shell/wide_format.h"
 
 namespace {
@@ -34,23 +36,30 @@ CKALOBase::CKALOBase() : langConfig_(DataFolderPath()) {}
 const wchar_t* CKALOBase::GetLangText(const wchar_t* key) { return langConfig_.GetLangText(key); }
 
 void CKALOBase::CreateOpenFolder(const std::wstring& folder) const {
-    if (PathExists(folder) || CreateDirectoryTree(folder, true)) return;
+    // Also for a folder that exists: a link planted in its place is replaced.
+    if (CreateDirectoryTree(folder, true)) return;
     CCTLog::Instance().Log(0, kInitTag, L"Couldn't create directory[%ls]", folder.c_str());
 }
 
 bool CKALOBase::Init(const std::wstring& programName, bool goOn) {
     dataFolder_ = DataFolderPath();
+    dataFolderError_ = 0;
     if (dataFolder_.empty() || (!PathExists(dataFolder_) && !CreateDirectoryTree(dataFolder_, true))) {
+        dataFolderError_ = dataFolder_.empty() ? ENOENT : LastSystemError();
         CCTLog::Instance().Log(0, kInitTag, L"Couldn't create directory[%ls]", dataFolder_.c_str());
         if (!goOn) return false;
         // Without any data folder every path below would start at the root
         // of the file system; there is nothing sensible left to prepare.
         if (dataFolder_.empty()) return true;
     }
+    // From here on nothing below the program's own folders is opened through
+    // a link, whoever planted it.
+    AddLinkFreeRoot(dataFolder_);
 
     // The temporary twin holds nothing; a missing temporary folder must not
     // turn it into a folder below the current one.
     if (const std::wstring temp = TempFolder(); !temp.empty()) {
+        AddLinkFreeRoot(temp);
         tempDataFolder_ = temp + kDataFolderName;
         CreateDirectoryTree(tempDataFolder_, false);
     }

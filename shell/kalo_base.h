@@ -64,6 +64,9 @@ public:
     const std::wstring& DataSettingsPath() const { return dataSettingsPath_; }
     const std::wstring& SdkFolder() const { return sdkFolder_; }
     const std::wstring& SdkServicePath() const { return sdkServicePath_; }
+    // Why the data folder could not be made by Init (a system error code); 0
+    // when it exists.
+    int DataFolderError() const { return dataFolderError_; }
     // Nothing in the program changes it from 0 (Chinese for the service).
     int32_t UiLanguageIndex() const { return uiLanguageIndex_; }
 
@@ -81,4 +84,5 @@ private:
     std::wstring sdkServicePath_;
     std::wstring sdkFolder_;
     int32_t uiLanguageIndex_ = 0;
+    int dataFolderError_ = 0;
 };

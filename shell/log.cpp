@@ -15,12 +15,10 @@ CCTLog::~CCTLog() { Close(); }
 
 bool CCTLog::OpenFile(const std::wstring& path) {
     std::lock_guard guard(lock_);
-    if (file_ != nullptr) return true;
-    file_ = OpenFileForAppend(path);
-    if (file_ == nullptr) return false;
+    if (file_.IsOpen()) return true;
+    if (!file_.Open(path)) return false;
     hasFile_.store(true, std::memory_order_relaxed);
-    std::fputs("\n", file_);
-    std::fflush(file_);
+    file_.Write("\n");
     return true;
 }
 
@@ -30,10 +28,7 @@ void CCTLog::Close() {
     std::lock_guard guard(lock_);
     enabled_.store(false, std::memory_order_relaxed);
     hasFile_.store(false, std::memory_order_relaxed);
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    file_.Close();
 }
 
 std::wstring FormatLogTimestamp(const std::tm& t) {
@@ -47,7 +42,7 @@ std::wstring FormatLogTimestamp(const std::tm& t) {
         .substr(0, 63);
 }
 
-void CCTLog::Log(uint32_t level, const char* tag, const wchar_t* format, ...) {
+void CCTLog::LogVarargs(uint32_t level, const char* tag, const wchar_t* format, ...) {
     if (!IsEnabled() || !HasFile() || MaxLevel() < level) return;
 
     const std::time_t now = std::time(nullptr);
@@ -66,21 +61,19 @@ void CCTLog::Log(uint32_t level, const char* tag, const wchar_t* format, ...) {
     va_end(args);
 
     const std::string prefixUtf8 = WideToUtf8(prefix);
+    std::string line = prefixUtf8 + WideToUtf8(message);
+    line += '\n';
     std::FILE* console = console_.load(std::memory_order_relaxed);
     if (console != nullptr) std::fputs(prefixUtf8.c_str(), console);
 
-    // Prefix, message and line break go to the file under one lock, so lines
-    // of different threads never mix there. The console copy is best effort.
+    // The whole line is one write, under one lock: lines of other threads and
+    // of other processes never mix with it. The console copy is best effort.
     std::lock_guard guard(lock_);
-    if (file_ == nullptr) return;
-    std::fputs(prefixUtf8.c_str(), file_);
+    if (!file_.IsOpen()) return;
     if (console != nullptr) {
         const std::string consoleCopy = WideToUtf8(message.substr(0, kLogConsoleMessageLimit));
         std::fputs(consoleCopy.c_str(), console);
         std::fputs("\n", console);
     }
-    const std::string fileCopy = WideToUtf8(message);
-    std::fputs(fileCopy.c_str(), file_);
-    std::fputs("\n", file_);
-    std::fflush(file_);
+    file_.Write(line);
 }

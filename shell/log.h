@@ -11,6 +11,9 @@
 #include <mutex>
 #include <string>
 
+#include "shell/safe_files.h"
+#include "shell/wide_format.h"
+
 class CCTLog {
 public:
     static CCTLog& Instance();
@@ -22,7 +25,12 @@ public:
     // tag: code page 936 text, by convention "Class::Operation".
     // format: a wide printf format; caller data belongs in the arguments, never
     // in the format itself.
-    void Log(uint32_t level, const char* tag, const wchar_t* format, ...);
+    template <typename... Args>
+    void Log(uint32_t level, const char* tag, const wchar_t* format, Args... args) {
+        CheckPrintfArguments<Args...>();
+        LogVarargs(level, tag, format, args...);
+    }
+    void LogVarargs(uint32_t level, const char* tag, const wchar_t* format, ...);
 
     void SetMaxLevel(uint32_t level) { maxLevel_.store(level, std::memory_order_relaxed); }
     uint32_t MaxLevel() const { return maxLevel_.load(std::memory_order_relaxed); }
@@ -43,7 +51,8 @@ public:
 private:
     CCTLog() = default;
 
-    std::FILE* file_ = nullptr;  // guarded by lock_
+    // One write per line: other processes append to the same file.
+    CAppendFile file_;  // guarded by lock_
     std::atomic<bool> hasFile_{false};
     std::atomic<std::FILE*> console_{stdout};
     std::atomic<bool> enabled_{false};

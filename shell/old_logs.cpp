@@ -1,10 +1,7 @@
 #include "shell/old_logs.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "shell/folder_listing.h"
-#include "shell/platform.h"
+#include "shell/safe_files.h"
 
 bool IsExpiredLog(int64_t created, int64_t now) {
     return now - created > kLogRetentionSeconds || created > now;
@@ -12,8 +9,8 @@ bool IsExpiredLog(int64_t created, int64_t now) {
 
 void RemoveOldLogs(const std::wstring& logFolder, int64_t now) {
     for (const FolderEntry& entry : ListFolderEntries(logFolder)) {
+        // Only regular files: a link's target is never the clean-up's business.
         if (entry.isFolder || !IsExpiredLog(entry.created, now)) continue;
-        std::error_code error;
-        std::filesystem::remove(ToFsPath(JoinPath(logFolder, entry.name)), error);
+        RemoveRegularFile(logFolder, entry.name);
     }
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "shell/wide_format.h"
+
 #ifdef _WIN32
 inline constexpr wchar_t kPathSeparator = L'\\';
 #else
@@ -22,10 +24,10 @@ std::wstring FromFsPath(const std::filesystem::path& path);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 // The user's private temporary folder, ending with a separator; empty when no
-// safe folder is available. On Linux: $XDG_RUNTIME_DIR, else
-// /tmp/kalofitprobe-<uid> made with mode 0700 and checked to be a real folder
-// owned by the user, since a shared /tmp would let another user plant files
-// that this program trusts.
+// safe folder is available. On Linux: $XDG_RUNTIME_DIR when it is a real
+// folder owned by the user without group or other permissions, else
+// /tmp/kalofitprobe-<uid> made with mode 0700 and checked the same way, since
+// a shared folder would let another user plant files that this program trusts.
 std::wstring TempFolder();
 
 std::wstring ProgramFilePath();
@@ -34,14 +36,14 @@ std::wstring ProgramFolder();
 std::wstring CurrentFolder();
 
 bool PathExists(const std::wstring& path);
-// Opens the existing file for reading and asks its size.
+// Opens the existing regular file for reading and asks its size.
 bool QueryFileSize(const std::wstring& path, uint64_t& size);
-std::FILE* OpenFileForAppend(const std::wstring& path);
-std::FILE* OpenFileForRead(const std::wstring& path);
 
 // Creates the folder and its missing parents. With openToEveryone the last
 // folder is made writable for every user on Windows; on Linux the program's
 // data lives in a per-user folder, so folders get ordinary permissions there.
+// Below the program's own folders a planted link is replaced by a real
+// folder (see shell/safe_files.h).
 bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone);
 // Gives every user full control of the path (Windows); a no-op that succeeds
 // on Linux, where nothing is opened up.
@@ -57,10 +59,20 @@ bool ReadRegistryString(RegistryRoot root, const std::wstring& subKey,
 
 // Formats into 256 characters (255 kept) and sends the text to the debugger
 // output (standard error on Linux).
-void DebugPrintf(const wchar_t* format, ...);
+void DebugPrintfVarargs(const wchar_t* format, ...);
+template <typename... Args>
+void DebugPrintf(const wchar_t* format, Args... args) {
+    CheckPrintfArguments<Args...>();
+    DebugPrintfVarargs(format, args...);
+}
 // Where DebugPrintf writes on Linux (standard error by default); null drops
 // the messages, for a terminal front end whose streams belong to its output.
 void SetDebugOutput(std::FILE* stream);
+
+// The calling thread's last system error code (errno, GetLastError) and its
+// text, for messages that must say why an operation failed.
+int LastSystemError();
+std::wstring SystemErrorText(int error);
 
 uint32_t CurrentThreadId();
 void ToLocalTime(std::time_t time, std::tm& local);

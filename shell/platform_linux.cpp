@@ -10,10 +10,12 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string_view>
 #include <system_error>
 
+#include "shell/safe_files.h"
 #include "shell/text_convert.h"
 #include "shell/wide_format.h"
 
@@ -27,10 +29,11 @@ namespace {
 
 std::string Native(const std::wstring& path) { return WideToUtf8(path); }
 
+// A real folder (no link) of the current user that nobody else may enter.
 bool IsPrivateFolderOfCurrentUser(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == getuid();
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
 }
 
 }  // namespace
@@ -43,8 +46,9 @@ std::wstring TempFolder() {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
     // An existing entry must be our own real folder, not a link or another
     // user's folder; our own folder is tightened to 0700 if it was loosened.
-    if (!IsPrivateFolderOfCurrentUser(folder)) return {};
-    if (chmod(folder.c_str(), 0700) != 0) return {};
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return {};
+    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) return {};
     return Utf8ToWide(folder) + L"/";
 }
 
@@ -72,7 +76,8 @@ bool PathExists(const std::wstring& path) {
 }
 
 bool QueryFileSize(const std::wstring& path, uint64_t& size) {
-    const int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a pipe of that name must not hold the caller.
+    const int fd = open(Native(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info {};
     const bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -81,16 +86,9 @@ bool QueryFileSize(const std::wstring& path, uint64_t& size) {
     return ok;
 }
 
-std::FILE* OpenFileForAppend(const std::wstring& path) {
-    return std::fopen(Native(path).c_str(), "ae");
-}
-
-std::FILE* OpenFileForRead(const std::wstring& path) {
-    return std::fopen(Native(path).c_str(), "rbe");
-}
-
 bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
     if (path.empty()) return false;
+    if (IsBelowLinkFreeRoot(path)) return EnsureFolder(path);
     if (PathExists(path)) return true;
     if (path.front() != L'/') {
         // Relative paths are resolved against the current folder, and the
@@ -105,7 +103,11 @@ bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
     if (!CreateDirectoryTree(parent, false)) return false;
     // openToEveryone: see the header; ordinary permissions on Linux.
     (void)openToEveryone;
-    return mkdir(Native(trimmed).c_str(), 0777) == 0 || PathExists(trimmed);
+    if (mkdir(Native(trimmed).c_str(), 0777) == 0) return true;
+    const int error = errno;  // kept for the caller's message
+    if (PathExists(trimmed)) return true;
+    errno = error;
+    return false;
 }
 
 bool GrantEveryoneFullAccess(const std::wstring& path) { return PathExists(path); }
@@ -132,7 +134,7 @@ std::atomic<std::FILE*> debugOutput{stderr};
 
 void SetDebugOutput(std::FILE* stream) { debugOutput.store(stream, std::memory_order_relaxed); }
 
-void DebugPrintf(const wchar_t* format, ...) {
+void DebugPrintfVarargs(const wchar_t* format, ...) {
     std::FILE* stream = debugOutput.load(std::memory_order_relaxed);
     if (stream == nullptr) return;
     va_list args;
@@ -140,6 +142,14 @@ void DebugPrintf(const wchar_t* format, ...) {
     const std::wstring text = FormatWideV(format, args);
     va_end(args);
     std::fputs(WideToUtf8(text.substr(0, 255)).c_str(), stream);
+}
+
+int LastSystemError() { return errno; }
+
+std::wstring SystemErrorText(int error) {
+    char buffer[256] = {};
+    // The GNU strerror_r returns the text, which may not be the buffer.
+    return Utf8ToWide(strerror_r(error, buffer, sizeof buffer));
 }
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }

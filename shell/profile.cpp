@@ -1,7 +1,11 @@
 #include "shell/profile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <mutex>
+
+#include "shell/text_util.h"
 
 namespace {
 std::mutex& SettingsLock() {
@@ -32,20 +36,15 @@ int SettingsReadInt(const std::wstring& section, const std::wstring& key, int de
 
 std::wstring SettingsReadString(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& defaultValue) {
-    const std::wstring path = SettingsFilePath();
-    if (path.empty()) return defaultValue;
-    return ProfileReadString(section, key, defaultValue, path);
+    // An empty path reads as a missing file: the default, as the profile read
+    // hands it back.
+    return ProfileReadString(section, key, defaultValue, SettingsFilePath());
 }
 
 int ParseProfileInt(const std::wstring& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > 0xFFFFFFFFLL) value = 0xFFFFFFFFLL;  // saturate like a 32-bit read
-    }
-    return static_cast<int>(static_cast<unsigned>(negative ? -value : value));
+    const DecimalScan scan = ScanLeadingDecimal(text, kSpaceTab);
+    // The digits saturate at 32 unsigned bits like a 32-bit read; the sign
+    // then wraps, so "-1" and "4294967295" both read as -1.
+    const auto magnitude = static_cast<uint32_t>(std::min<uint64_t>(scan.magnitude, 0xFFFFFFFFu));
+    return static_cast<int>(scan.negative ? 0u - magnitude : magnitude);
 }

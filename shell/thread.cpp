@@ -28,6 +28,10 @@ void CCTThread::Stop() {
     thread_.join();
 }
 
+void CCTThread::Wait() {
+    if (thread_.joinable()) thread_.join();
+}
+
 void CCTThread::StartIfAutoStart() {
     if (autoStart_) Start();
 }

@@ -31,6 +31,8 @@ public:
     virtual bool Start();
     // Asks Run() to stop, waits for it, and releases the thread.
     virtual void Stop();
+    // Waits for Run() to return on its own, then releases the thread.
+    void Wait();
 
     bool IsRunning() const { return running_.load(std::memory_order_acquire); }
     bool HasThread() const { return thread_.joinable(); }

@@ -25,7 +25,7 @@ std::wstring FormatWideV(const wchar_t* format, va_list args) {
     }
 }
 
-std::wstring FormatWide(const wchar_t* format, ...) {
+std::wstring FormatWideVarargs(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     std::wstring text = FormatWideV(format, args);

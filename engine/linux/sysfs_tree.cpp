@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
+
+#include "shell/platform.h"
+#include "shell/safe_files.h"
+#include "shell/text_util.h"
 
 namespace fs = std::filesystem;
 
@@ -20,26 +23,17 @@ bool CSysfsTree::IsReadableFolder(std::string_view relative) const {
 }
 
 std::optional<std::string> CSysfsTree::ReadFile(std::string_view relative, size_t maxBytes) const {
-    std::ifstream in(Resolve(relative), std::ios::binary);
-    if (!in) return std::nullopt;
-    // sysfs reports a size of 4096 for every attribute, so the file is read
-    // to its end rather than by its reported size.
-    std::string text;
-    char buffer[8192];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<size_t>(in.gcount()));
-        if (text.size() > maxBytes) return std::nullopt;
-    }
-    if (in.bad()) return std::nullopt;
-    return text;
+    // Read to the end, not by the reported size: sysfs reports 4096 for every
+    // attribute and procfs 0.
+    FileReadResult result = ReadFileBounded(FromFsPath(Resolve(relative)), maxBytes);
+    if (!result.ok()) return std::nullopt;
+    return std::move(result.bytes);
 }
 
 std::string CSysfsTree::ReadLine(std::string_view relative) const {
     const auto text = ReadFile(relative);
     if (!text) return {};
-    std::string line = text->substr(0, text->find('\n'));
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.pop_back();
-    return line;
+    return std::string(TrimTrailingBlanks(std::string_view(*text).substr(0, text->find('\n')), kSpaceTabCr));
 }
 
 std::vector<std::string> CSysfsTree::List(std::string_view relative) const {

@@ -14,6 +14,11 @@ TEST(CliOptions, AcceptsEveryOptionInBothSpellings) {
     EXPECT_FALSE(parsed.options->help);
 }
 
+TEST(CliOptions, LanguageCodesAreTakenInEitherCase) {
+    EXPECT_EQ(ParseCliOptions({"--lang", "DE"}).options->language, L"de");
+    EXPECT_EQ(ParseCliOptions({"--lang=Pt"}).options->language, L"pt");
+}
+
 TEST(CliOptions, NoArgumentsMeansAPlainTextCheck) {
     const auto parsed = ParseCliOptions({});
     ASSERT_TRUE(parsed.options);
@@ -26,6 +31,8 @@ TEST(CliOptions, BadArgumentsAreRefusedWithAReason) {
         {{"--lang"}, "--lang needs a language code"},
         {{"--lang="}, "--lang needs a language code"},
         {{"--settings"}, "--settings needs a file"},
+        {{"--lang", "--json"}, "--lang needs a language code"},
+        {{"--settings", "--no-download"}, "--settings needs a file"},
         {{"--jsn"}, "unknown option: --jsn"},
         {{"check"}, "unknown option: check"},
     };

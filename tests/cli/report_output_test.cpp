@@ -67,7 +67,7 @@ TEST(ReportOutput, JsonHasTheDocumentedShape) {
     EXPECT_EQ(WriteJson(reparsed), WriteJson(json)) << "the written form reads back unchanged";
 
     EXPECT_EQ(json.getMemberNames(),
-              (std::vector<std::string>{"headline", "inventory", "language", "report", "rows", "ruleSet"}));
+              (std::vector<std::string>{"download", "headline", "inventory", "language", "report", "rows", "ruleSet"}));
     EXPECT_EQ(json["headline"].asString(), "not_compatible");
     EXPECT_EQ(json["language"].asString(), "en");
     ASSERT_EQ(json["rows"].size(), 5u);

@@ -38,7 +38,7 @@ TEST(LangRelease, TheShippedArchiveUnpacksEveryPackAndRecordsVersions) {
     ASSERT_TRUE(config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
 
     const std::wstring root = data.File(L"KALOFitProbeLang");
-    std::set<std::string> expected = {"defaultlangconfig.json", "lang.ini"};
+    std::set<std::string> expected = {"defaultlangconfig.json", "lang.ini", "lang.ini.lock"};
     for (const char* code : {"cn", "en", "jp", "ko", "de", "es", "fr", "it", "nl", "pl", "pt", "ru"}) {
         expected.insert(std::string(code) + "/fitprobe/KALOFitProbe.lang");
         EXPECT_EQ(ProfileReadString(Utf8ToWide(code), L"version", L"", root + L"/lang.ini"), L"1.0.12.26");

@@ -18,35 +18,53 @@ protected:
     std::unique_ptr<IHttpClient> http_ = CreateHttpClient({1000ms, 2000ms, 1000});
 };
 
-TEST_F(HttpClientTest, GetDeliversTheWholeBodyWithinTheCap) {
-    const struct { const char* name; LoopbackAnswer answer; std::optional<std::string> body; long status; } kCases[] = {
-        {"small document", {.body = "{}"}, "{}", 200},
-        {"error page comes back with its status", {.status = 404, .body = "<html/>"}, "<html/>", 404},
-        {"many small reads", {.body = std::string(1000, 'x'), .pieceBytes = 100}, std::string(1000, 'x'), 200},
-        {"zero bytes kept", {.body = std::string("a\0b", 3)}, std::string("a\0b", 3), 200},
-        {"exactly the cap", {.body = std::string(1000, 'y')}, std::string(1000, 'y'), 200},
-        {"announced length over the cap", {.body = std::string(1001, 'z')}, std::nullopt, 0},
+TEST_F(HttpClientTest, GetDeliversTheWholeBodyWithinTheCapOrSaysWhyNot) {
+    const struct {
+        const char* name;
+        LoopbackAnswer answer;
+        std::optional<std::string> body;
+        long status;
+        HttpFailure failure;
+    } kCases[] = {
+        {"small document", {.body = "{}"}, "{}", 200, HttpFailure::None},
+        {"error page comes back with its status", {.status = 404, .body = "<html/>"}, "<html/>", 404,
+         HttpFailure::None},
+        {"many small reads", {.body = std::string(1000, 'x'), .pieceBytes = 100}, std::string(1000, 'x'), 200,
+         HttpFailure::None},
+        {"zero bytes kept", {.body = std::string("a\0b", 3)}, std::string("a\0b", 3), 200, HttpFailure::None},
+        {"exactly the cap", {.body = std::string(1000, 'y')}, std::string(1000, 'y'), 200, HttpFailure::None},
+        {"announced length over the cap", {.body = std::string(1001, 'z')}, std::nullopt, 0, HttpFailure::TooLarge},
         {"unannounced length over the cap", {.body = std::string(5000, 'z'), .closeDelimited = true},
-         std::nullopt, 0},
-        {"no answer at all", {.neverAnswer = true}, std::nullopt, 0},
+         std::nullopt, 0, HttpFailure::TooLarge},
+        {"no answer at all", {.neverAnswer = true}, std::nullopt, 0, HttpFailure::TimedOut},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         server_.Serve("/doc", c.answer);
-        const auto response = http_->Get(Url("/doc"));
-        ASSERT_EQ(response.has_value(), c.body.has_value());
-        if (!response) continue;
-        EXPECT_EQ(response->body, *c.body);
-        EXPECT_EQ(response->status, c.status);
+        const HttpResponse response = http_->Get(Url("/doc"));
+        EXPECT_EQ(response.failure, c.failure);
+        ASSERT_EQ(response.ok(), c.body.has_value());
+        if (!response.ok()) continue;
+        EXPECT_EQ(response.body, *c.body);
+        EXPECT_EQ(response.status, c.status);
     }
+}
+
+TEST_F(HttpClientTest, ADeadlineCutsARequestShorterThanItsOwnLimit) {
+    server_.Serve("/silent", {.neverAnswer = true});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(http_->Get(Url("/silent"), start + 300ms).failure, HttpFailure::TimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms) << "the request's own limit is 2 s";
+    EXPECT_EQ(http_->Get(Url("/silent"), start).failure, HttpFailure::TimedOut) << "a passed deadline sends nothing";
+    EXPECT_EQ(http_->Get("http://127.0.0.1:1/").failure, HttpFailure::CannotConnect);
 }
 
 TEST_F(HttpClientTest, GetPrefixStopsAfterTheBytesAskedFor) {
     server_.Serve("/long", {.body = std::string(100'000, '7'), .pieceBytes = 10'000});
-    const auto response = http_->GetPrefix(Url("/long"), 127);
-    ASSERT_TRUE(response);
-    EXPECT_EQ(response->body, std::string(127, '7'));
-    EXPECT_EQ(response->status, 200);
+    const HttpResponse response = http_->GetPrefix(Url("/long"), 127);
+    ASSERT_TRUE(response.ok());
+    EXPECT_EQ(response.body, std::string(127, '7'));
+    EXPECT_EQ(response.status, 200);
 }
 
 TEST_F(HttpClientTest, FollowsRedirectsOnlyToHttpAddresses) {
@@ -62,10 +80,10 @@ TEST_F(HttpClientTest, FollowsRedirectsOnlyToHttpAddresses) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        const auto response = http_->Get(c.url);
-        ASSERT_EQ(response.has_value(), c.body.has_value());
-        if (response) {
-            EXPECT_EQ(response->body, *c.body);
+        const HttpResponse response = http_->Get(c.url);
+        ASSERT_EQ(response.ok(), c.body.has_value());
+        if (response.ok()) {
+            EXPECT_EQ(response.body, *c.body);
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "remote/server_time.h"
 #include "shell/platform.h"
+#include "shell/text_convert.h"
 #include "tests/remote/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
@@ -49,7 +50,8 @@ protected:
         server_.Serve("/rezedav/wscheckerconfig", {.status = status, .body = Replaced(answer, "@DOC@", DocumentUrl())});
     }
 
-    LatestConfigOutcome Download(const std::wstring& language = L"cn") {
+    LatestConfigOutcome Download(const std::wstring& language = L"cn") { return DownloadReportFor(language).outcome; }
+    DownloadReport DownloadReportFor(const std::wstring& language = L"cn") {
         return DownloadLatestConfig(*http_, {baseUrl_, language, cachePath_});
     }
 
@@ -66,6 +68,11 @@ TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
     const std::string readFailed = "read config url failed(json). ";
     const std::string bodyFailed = "get config url failed(json). ";
     const std::string notRuleSet = "config document is not a rule set, cache kept. url=@DOC@";
+    const std::string noUrlLine = "config url answer names no document.";
+    const char* notObject = "address: not a JSON object";
+    const char* noBody = "address: no \"body\" object";
+    const char* noUrl = "address: no document address";
+    const char* notRuleSetCause = "document: not a rule set";
     const struct {
         const char* name;
         std::string answer;
@@ -73,40 +80,47 @@ TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
         LatestConfigOutcome outcome;
         std::vector<std::string> log;
         std::string cacheAfter;
+        const char* failure;  // the report's "<step>: <cause>"
     } kCases[] = {
-        {"rule set stored", pointer, {.body = kNewDocument}, LatestConfigOutcome::Stored, {}, kNewDocument},
+        {"rule set stored", pointer, {.body = kNewDocument}, LatestConfigOutcome::Stored, {}, kNewDocument, ""},
         {"document stored up to its zero byte", pointer, {.body = kNewDocument + '\0' + "tail"},
-         LatestConfigOutcome::Stored, {}, kNewDocument},
+         LatestConfigOutcome::Stored, {}, kNewDocument, ""},
         {"document of several reads stored whole", pointer, {.body = LargeRuleSet('x', 5000), .pieceBytes = 700},
-         LatestConfigOutcome::Stored, {}, LargeRuleSet('x', 5000)},
-        {"answer is HTML", "<html>busy</html>", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
-        {"answer is an array", "[1]", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
-        {"answer is a number", "42", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
-        {"answer is empty", "", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument},
-        {"answer is null", "null", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument},
-        {"body missing", R"({"code":1})", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument},
+         LatestConfigOutcome::Stored, {}, LargeRuleSet('x', 5000), ""},
+        {"answer is HTML", "<html>busy</html>", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument,
+         notObject},
+        {"answer is an array", "[1]", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument, notObject},
+        {"answer is a number", "42", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument, notObject},
+        {"answer is empty", "", {}, LatestConfigOutcome::AnswerNotJson, {readFailed}, kOldDocument, notObject},
+        {"answer is null", "null", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument, noBody},
+        {"body missing", R"({"code":1})", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed}, kOldDocument,
+         noBody},
         {"body is a string", R"({"body":"x"})", {}, LatestConfigOutcome::AnswerWithoutBody, {bodyFailed},
-         kOldDocument},
-        {"url missing", R"({"body":{}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
-        {"url empty", R"({"body":{"url":""}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
-        {"url is a boolean", R"({"body":{"url":true}})", {}, LatestConfigOutcome::NoDocumentUrl, {}, kOldDocument},
+         kOldDocument, noBody},
+        {"url missing", R"({"body":{}})", {}, LatestConfigOutcome::NoDocumentUrl, {noUrlLine}, kOldDocument, noUrl},
+        {"url empty", R"({"body":{"url":""}})", {}, LatestConfigOutcome::NoDocumentUrl, {noUrlLine}, kOldDocument,
+         noUrl},
+        {"url is a boolean", R"({"body":{"url":true}})", {}, LatestConfigOutcome::NoDocumentUrl, {noUrlLine},
+         kOldDocument, noUrl},
         {"url is a number, not an http address", R"({"body":{"url":12345}})", {},
-         LatestConfigOutcome::DocumentNotLoaded, {}, kOldDocument},
-        {"document empty", pointer, {.body = ""}, LatestConfigOutcome::DocumentNotLoaded, {}, kOldDocument},
-        {"document never answers", pointer, {.neverAnswer = true}, LatestConfigOutcome::DocumentNotLoaded, {},
-         kOldDocument},
+         LatestConfigOutcome::DocumentNotLoaded, {"config document request failed: not an http address"},
+         kOldDocument, "document: not an http address"},
+        {"document empty", pointer, {.body = ""}, LatestConfigOutcome::DocumentNotLoaded,
+         {"config document is empty, cache kept. url=@DOC@"}, kOldDocument, "document: empty"},
+        {"document never answers", pointer, {.neverAnswer = true}, LatestConfigOutcome::DocumentNotLoaded,
+         {"config document request failed: timed out"}, kOldDocument, "document: timed out"},
         {"HTML error page", pointer, {.status = 404, .body = "<html>Not Found</html>"},
          LatestConfigOutcome::DocumentRejected, {"config document answered status 404, cache kept. url=@DOC@"},
-         kOldDocument},
+         kOldDocument, "document: HTTP status 404"},
         {"rule set behind an error status", pointer, {.status = 500, .body = kNewDocument},
          LatestConfigOutcome::DocumentRejected, {"config document answered status 500, cache kept. url=@DOC@"},
-         kOldDocument},
+         kOldDocument, "document: HTTP status 500"},
         {"captive portal page", pointer, {.body = "<html>Sign in</html>"}, LatestConfigOutcome::DocumentRejected,
-         {notRuleSet}, kOldDocument},
+         {notRuleSet}, kOldDocument, notRuleSetCause},
         {"JSON without a body object", pointer, {.body = R"({"body":[]})"}, LatestConfigOutcome::DocumentRejected,
-         {notRuleSet}, kOldDocument},
+         {notRuleSet}, kOldDocument, notRuleSetCause},
         {"rule set cut short by a zero byte", pointer, {.body = std::string("{\"body\":\0{}}", 12)},
-         LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument},
+         LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument, notRuleSetCause},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -115,7 +129,10 @@ TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
         server_.Serve(kDocumentPath, c.document);
         const LogCapture log;
 
-        EXPECT_EQ(Download(), c.outcome);
+        const DownloadReport report = DownloadReportFor();
+        EXPECT_EQ(report.outcome, c.outcome);
+        EXPECT_EQ(WideToUtf8(report.failure), c.failure);
+        EXPECT_EQ(report.CacheUpdated(), c.outcome == LatestConfigOutcome::Stored);
         std::vector<std::string> expectedLog;
         for (const auto& line : c.log) expectedLog.push_back(Replaced(line, "@DOC@", DocumentUrl()));
         EXPECT_EQ(log.Messages(), expectedLog);
@@ -174,8 +191,31 @@ TEST_F(LatestConfigTest, AnErrorPageAfterAGoodDownloadKeepsTheGoodCache) {
 TEST_F(LatestConfigTest, AServiceThatNeverAnswersStillLetsTheDownloadEnd) {
     server_.SetHandler([](const LoopbackRequest&) { return LoopbackAnswer{.neverAnswer = true}; });
     const LogCapture log;
-    EXPECT_EQ(Download(), LatestConfigOutcome::AnswerNotJson);
-    EXPECT_EQ(log.Messages(), std::vector<std::string>{"read config url failed(json). "});
+    const DownloadReport report = DownloadReportFor();
+    EXPECT_EQ(report.outcome, LatestConfigOutcome::AnswerNotJson);
+    EXPECT_TRUE(report.serviceUnreachable);
+    EXPECT_EQ(log.Messages(), (std::vector<std::string>{"service time request failed: timed out",
+                                                        "config url request failed: timed out",
+                                                        "read config url failed(json). "}));
+    EXPECT_EQ(ReadWholeFile(cachePath_), kOldDocument);
+}
+
+TEST_F(LatestConfigTest, AServiceAtACrawlIsGivenUpAtTheDeadlineOfTheWholeSequence) {
+    // Each answer alone keeps within the 2 s request limit; together they
+    // would take 3 s.
+    const auto crawl = [](std::string body) {
+        return LoopbackAnswer{.body = std::move(body), .pieceBytes = 1, .piecePause = std::chrono::milliseconds(1000 / 10)};
+    };
+    server_.Serve("/common/getTimestamp", crawl("1712345678"));
+    server_.Serve("/rezedav/wscheckerconfig", crawl(Replaced(R"({"body":{"url":"@DOC@"}})", "@DOC@", DocumentUrl())));
+    server_.Serve(kDocumentPath, crawl(kNewDocument));
+    const LogCapture log;
+    const auto start = std::chrono::steady_clock::now();
+    const DownloadReport report = DownloadLatestConfig(*http_, {baseUrl_, L"cn", cachePath_, 1500ms});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);
+    EXPECT_EQ(report.outcome, LatestConfigOutcome::AnswerNotJson);
+    EXPECT_EQ(WideToUtf8(report.failure), "address: timed out");
+    EXPECT_EQ(log.Messages().front(), "config url request failed: timed out");
     EXPECT_EQ(ReadWholeFile(cachePath_), kOldDocument);
 }
 
@@ -201,7 +241,7 @@ TEST_F(LatestConfigTest, TwoDownloadsAtOnceLeaveOneWholeDocument) {
     const auto worker = [this](const wchar_t* language) {
         const auto http = CreateHttpClient({1000ms, 5000ms});
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(DownloadLatestConfig(*http, {baseUrl_, language, cachePath_}), LatestConfigOutcome::Stored);
+            EXPECT_EQ(DownloadLatestConfig(*http, {baseUrl_, language, cachePath_}).outcome, LatestConfigOutcome::Stored);
         }
     };
     std::thread checkWorker(worker, L"cn");

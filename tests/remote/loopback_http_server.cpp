@@ -222,6 +222,6 @@ void LoopbackHttpServer::HandleConnection(int rawFd) {
     if (!SendAll(fd, response)) return;
     for (size_t at = 0; at < answer.body.size() && !stop_.load(); at += answer.pieceBytes) {
         if (!SendAll(fd, std::string_view(answer.body).substr(at, answer.pieceBytes))) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(answer.piecePause);
     }
 }

@@ -5,6 +5,7 @@
 // path whatever the request target's host, as an HTTP proxy.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -30,9 +31,11 @@ struct LoopbackAnswer {
     std::vector<std::pair<std::string, std::string>> extraHeaders{};  // e.g. {"Location", url}
     // Accept the request and then say nothing until the client gives up.
     bool neverAnswer = false;
-    // Above 0: the body leaves in pieces of this size with a short pause
-    // between them, so that the client receives it in several reads.
+    // Above 0: the body leaves in pieces of this size with a pause between
+    // them, so that the client receives it in several reads (or, with a long
+    // pause, at a crawl).
     size_t pieceBytes = 0;
+    std::chrono::milliseconds piecePause{2};
     // No Content-Length: the body ends when the connection closes.
     bool closeDelimited = false;
 };

@@ -1,4 +1,4 @@
-#include "remote/cache_file.h"
+#include "shell/safe_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,506 @@
+#include "shell/safe_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "shell/log.h"
+#include "shell/platform.h"
+#include "shell/text_convert.h"
+
+namespace {
+
+constexpr char kFolderTag[] = "EnsureFolder";
+constexpr char kReadTag[] = "ReadFileBounded";
+constexpr int kLinkRetries = 3;
+constexpr time_t kStaleTemporaryAge = 60 * 60;
+
+// Owns one descriptor.
+class CFd {
+public:
+    CFd() = default;
+    explicit CFd(int fd) : fd_(fd) {}
+    ~CFd() { Reset(); }
+    CFd(CFd&& other) noexcept : fd_(other.Release()) {}
+    CFd& operator=(CFd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    int Get() const { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+    int Release() { return std::exchange(fd_, -1); }
+    void Reset() {
+        if (fd_ >= 0) {
+            const int saved = errno;
+            close(fd_);
+            errno = saved;
+        }
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+std::mutex& RootsLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::vector<std::string>& Roots() {
+    static std::vector<std::string> roots;
+    return roots;
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// The longest root that `path` lies below (or is), or nothing.
+std::optional<std::string> RootFor(const std::string& path) {
+    std::lock_guard guard(RootsLock());
+    std::optional<std::string> best;
+    for (const std::string& root : Roots()) {
+        const bool below = path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                                            (root == "/" || path[root.size()] == '/'));
+        if (below && (!best || root.size() > best->size())) best = root;
+    }
+    return best;
+}
+
+// The components of `relative`; nothing when one of them climbs out.
+std::optional<std::vector<std::string>> Components(std::string_view relative) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string_view::npos) end = relative.size();
+        const std::string_view part = relative.substr(start, end - start);
+        if (part == "..") return std::nullopt;
+        if (!part.empty() && part != ".") parts.emplace_back(part);
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool IsLinkAt(int folder, const char* name) {
+    struct stat info {};
+    return fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Creates a folder tree the ordinary way, following links: used for a root
+// and for paths the program does not own.
+bool CreatePlainTree(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    const size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !CreatePlainTree(path.substr(0, slash))) return false;
+    return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+// One step down from `folder` into `name`, which must be a real folder.
+// With create, a missing folder is made and a link in its place is removed
+// first; without it, a link fails with ELOOP.
+CFd OpenChildFolder(int folder, const std::string& name, bool create, const std::string& pathForLog) {
+    for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
+        const int fd = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) return CFd(fd);
+        const int error = errno;
+        if (!create) return {};
+        if (error == ENOENT) {
+            if (mkdirat(folder, name.c_str(), 0777) != 0 && errno != EEXIST) return {};
+            continue;
+        }
+        if ((error == ELOOP || error == ENOTDIR) && IsLinkAt(folder, name.c_str())) {
+            if (unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) return {};
+            CCTLog::Instance().Log(0, kFolderTag, L"removed a link planted where a folder belongs: %ls",
+                                   Utf8ToWide(pathForLog).c_str());
+            continue;
+        }
+        errno = error;
+        return {};
+    }
+    errno = ELOOP;
+    return {};
+}
+
+// The folder as a descriptor; below a link-free root every step is checked.
+CFd OpenFolder(const std::string& rawPath, bool create) {
+    const std::string path = WithoutTrailingSlashes(rawPath);
+    const std::optional<std::string> root = RootFor(path);
+    if (!root) {
+        if (create && !CreatePlainTree(path)) return {};
+        return CFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    if (create && !CreatePlainTree(*root)) return {};
+    CFd folder(open(root->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen()) return {};
+    const auto parts = Components(std::string_view(path).substr(root->size()));
+    if (!parts) {
+        errno = EINVAL;
+        return {};
+    }
+    std::string walked = *root;
+    for (const std::string& part : *parts) {
+        walked += '/';
+        walked += part;
+        CFd child = OpenChildFolder(folder.Get(), part, create, walked);
+        if (!child.IsOpen()) return {};
+        folder = std::move(child);
+    }
+    return folder;
+}
+
+struct SplitPath {
+    std::string folder;
+    std::string name;
+};
+
+std::optional<SplitPath> Split(const std::wstring& path) {
+    const std::string native = WideToUtf8(path);
+    const size_t slash = native.rfind('/');
+    if (native.empty() || slash + 1 == native.size()) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    if (slash == std::string::npos) return SplitPath{".", native};
+    return SplitPath{slash == 0 ? "/" : native.substr(0, slash), native.substr(slash + 1)};
+}
+
+// The file `name` in `folder`, opened with `flags`; never through a link
+// when the folder lies below a link-free root.
+int OpenInFolder(int folder, const std::string& name, int flags, bool guarded, mode_t mode = 0644) {
+    return openat(folder, name.c_str(), flags | O_CLOEXEC | (guarded ? O_NOFOLLOW : 0), mode);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return false;
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+std::string RandomSuffix() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[8] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        const auto now = static_cast<unsigned long long>(time(nullptr)) ^ reinterpret_cast<uintptr_t>(&random);
+        std::memcpy(random, &now, sizeof random);
+    }
+    std::string suffix;
+    for (const unsigned char byte : random) suffix += kLetters[byte % (sizeof kLetters - 1)];
+    return suffix;
+}
+
+// ".<name>.<pid>.": every temporary file of one target starts so, and the
+// pid tells whether its writer still runs.
+std::string TemporaryPrefix(const std::string& name) { return "." + name + "."; }
+
+bool IsStaleTemporary(int folder, const std::string& entry, const std::string& prefix) {
+    if (entry.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string rest = entry.substr(prefix.size());
+    const size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string::npos) return false;
+    pid_t pid = 0;
+    for (size_t i = 0; i < dot; ++i) {
+        if (rest[i] < '0' || rest[i] > '9' || pid > 10'000'000) return false;
+        pid = pid * 10 + (rest[i] - '0');
+    }
+    // The change time, not the modification time: a writer may date the new
+    // file back (a pack gets its archive time) while it is still writing.
+    struct stat info {};
+    if (fstatat(folder, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    if (time(nullptr) - info.st_ctime > kStaleTemporaryAge) return true;
+    return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+void RemoveStaleTemporariesIn(int folder, const std::string& name) {
+    const int listing = dup(folder);
+    if (listing < 0) return;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(listing), &closedir);
+    if (!dir) {
+        close(listing);
+        return;
+    }
+    const std::string prefix = TemporaryPrefix(name);
+    std::vector<std::string> stale;
+    while (const dirent* item = readdir(dir.get())) {
+        if (IsStaleTemporary(folder, item->d_name, prefix)) stale.emplace_back(item->d_name);
+    }
+    for (const std::string& entry : stale) unlinkat(folder, entry.c_str(), 0);
+}
+
+bool ReplaceIn(int folder, const std::string& name, std::string_view bytes, const ReplaceFileOptions& options) {
+    std::string temporary;
+    CFd file;
+    for (int attempt = 0; attempt < 8 && !file.IsOpen(); ++attempt) {
+        temporary = TemporaryPrefix(name) + std::to_string(getpid()) + "." + RandomSuffix();
+        file = CFd(openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!file.IsOpen() && errno != EEXIST) return false;
+    }
+    if (!file.IsOpen()) return false;
+    bool written = WriteAll(file.Get(), bytes);
+    if (written && options.modified) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {*options.modified, 0}};
+        futimens(file.Get(), times);  // a file without its time is still the right file
+    }
+    // On disk before the rename, so that a power cut cannot leave the name
+    // on an empty file.
+    written = written && fsync(file.Get()) == 0;
+    const int fd = file.Release();
+    written = close(fd) == 0 && written;
+    if (written && renameat(folder, temporary.c_str(), folder, name.c_str()) == 0) return true;
+    const int error = errno;
+    unlinkat(folder, temporary.c_str(), 0);
+    errno = error;
+    return false;
+}
+
+// True when `name` in `folder` is a regular file holding exactly `bytes`.
+bool HoldsExactly(int folder, const std::string& name, std::string_view bytes, bool guarded) {
+    const CFd file(OpenInFolder(folder, name, O_RDONLY | O_NONBLOCK, guarded));
+    struct stat info {};
+    if (!file.IsOpen() || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (static_cast<uint64_t>(info.st_size) != bytes.size()) return false;
+    std::string buffer(64 * 1024, '\0');
+    size_t compared = 0;
+    while (true) {
+        const ssize_t got = read(file.Get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return compared == bytes.size();
+        if (compared + static_cast<size_t>(got) > bytes.size()) return false;
+        if (bytes.compare(compared, static_cast<size_t>(got), buffer.data(), static_cast<size_t>(got)) != 0) {
+            return false;
+        }
+        compared += static_cast<size_t>(got);
+    }
+}
+
+}  // namespace
+
+void AddLinkFreeRoot(const std::wstring& folder) {
+    std::string root = WithoutTrailingSlashes(WideToUtf8(folder));
+    if (root.empty() || root.front() != '/') return;
+    std::lock_guard guard(RootsLock());
+    if (std::find(Roots().begin(), Roots().end(), root) == Roots().end()) Roots().push_back(std::move(root));
+}
+
+void ClearLinkFreeRoots() {
+    std::lock_guard guard(RootsLock());
+    Roots().clear();
+}
+
+bool IsBelowLinkFreeRoot(const std::wstring& path) { return RootFor(WithoutTrailingSlashes(WideToUtf8(path))).has_value(); }
+
+bool EnsureFolder(const std::wstring& folder) { return OpenFolder(WideToUtf8(folder), true).IsOpen(); }
+
+FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
+    FileReadResult result;
+    const auto split = Split(path);
+    if (!split) {
+        result.status = FileReadStatus::Unreadable;
+        result.error = errno;
+        return result;
+    }
+    const bool guarded = IsBelowLinkFreeRoot(path);
+    const CFd folder = OpenFolder(split->folder, false);
+    // O_NONBLOCK: opening a pipe must not wait for a writer.
+    const CFd file(folder.IsOpen() ? OpenInFolder(folder.Get(), split->name, O_RDONLY | O_NONBLOCK, guarded) : -1);
+    if (!file.IsOpen()) {
+        result.error = errno;
+        if (result.error == ENOENT || (!guarded && result.error == ENOTDIR)) {
+            result.status = FileReadStatus::Missing;
+        } else if (result.error == ELOOP || (guarded && result.error == ENOTDIR)) {
+            result.status = FileReadStatus::NotRegular;
+            result.isLink = result.error == ELOOP;
+        } else {
+            result.status = FileReadStatus::Unreadable;
+        }
+        return result;
+    }
+    struct stat info {};
+    if (fstat(file.Get(), &info) != 0) {
+        result.status = FileReadStatus::Unreadable;
+        result.error = errno;
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.status = FileReadStatus::NotRegular;
+        return result;
+    }
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+        result.status = FileReadStatus::TooLarge;
+        return result;
+    }
+    std::string bytes;
+    char buffer[16384];
+    while (true) {
+        const ssize_t got = read(file.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            result.status = FileReadStatus::Unreadable;
+            result.error = errno;
+            return result;
+        }
+        if (got == 0) break;
+        if (bytes.size() + static_cast<size_t>(got) > maxBytes) {
+            result.status = FileReadStatus::TooLarge;
+            return result;
+        }
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    result.status = FileReadStatus::Ok;
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+std::wstring DescribeReadFailure(const FileReadResult& result, size_t maxBytes) {
+    switch (result.status) {
+        case FileReadStatus::Ok: return L"read";
+        case FileReadStatus::Missing: return L"not found";
+        case FileReadStatus::NotRegular: return L"not a regular file";
+        case FileReadStatus::TooLarge: return L"larger than " + std::to_wstring(maxBytes) + L" bytes";
+        case FileReadStatus::Unreadable: return SystemErrorText(result.error);
+    }
+    return L"unreadable";
+}
+
+std::optional<std::string> ReadFileOrLog(const std::wstring& path, size_t maxBytes, const char* tag) {
+    FileReadResult result = ReadFileBounded(path, maxBytes);
+    if (result.ok()) return std::move(result.bytes);
+    if (result.status != FileReadStatus::Missing) {
+        CCTLog::Instance().Log(0, tag != nullptr ? tag : kReadTag, L"file refused (%ls): %ls",
+                               DescribeReadFailure(result, maxBytes).c_str(), path.c_str());
+    }
+    return std::nullopt;
+}
+
+bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {
+    const auto split = Split(path);
+    if (!split) return false;
+    const CFd folder = OpenFolder(split->folder, false);
+    return folder.IsOpen() && ReplaceIn(folder.Get(), split->name, bytes, options);
+}
+
+ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view bytes,
+                                      const ReplaceFileOptions& options) {
+    const auto split = Split(path);
+    if (!split) return ReplaceOutcome::Failed;
+    const CFd folder = OpenFolder(split->folder, false);
+    if (!folder.IsOpen()) return ReplaceOutcome::Failed;
+    RemoveStaleTemporariesIn(folder.Get(), split->name);
+    if (HoldsExactly(folder.Get(), split->name, bytes, IsBelowLinkFreeRoot(path))) return ReplaceOutcome::Unchanged;
+    return ReplaceIn(folder.Get(), split->name, bytes, options) ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed;
+}
+
+void RemoveStaleTemporaryFiles(const std::wstring& path) {
+    const auto split = Split(path);
+    if (!split) return;
+    const CFd folder = OpenFolder(split->folder, false);
+    if (folder.IsOpen()) RemoveStaleTemporariesIn(folder.Get(), split->name);
+}
+
+bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name) {
+    if (name.empty() || name.find(L'/') != std::wstring::npos || name == L"." || name == L"..") return false;
+    const CFd folder = OpenFolder(WideToUtf8(folderPath), false);
+    if (!folder.IsOpen()) return false;
+    const std::string native = WideToUtf8(name);
+    struct stat info {};
+    if (fstatat(folder.Get(), native.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    return unlinkat(folder.Get(), native.c_str(), 0) == 0;
+}
+
+CFileLock::CFileLock(const std::wstring& lockFilePath) {
+    const auto split = Split(lockFilePath);
+    if (!split) return;
+    const CFd folder = OpenFolder(split->folder, false);
+    if (!folder.IsOpen()) return;
+    const bool guarded = IsBelowLinkFreeRoot(lockFilePath);
+    for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
+        CFd file(OpenInFolder(folder.Get(), split->name, O_RDWR | O_CREAT | O_NONBLOCK, guarded));
+        if (!file.IsOpen()) {
+            if (errno != ELOOP || unlinkat(folder.Get(), split->name.c_str(), 0) != 0) return;
+            continue;
+        }
+        struct stat info {};
+        if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+        int locked = -1;
+        while ((locked = flock(file.Get(), LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) return;
+        handle_ = file.Release();
+        return;
+    }
+}
+
+CFileLock::~CFileLock() {
+    if (handle_ >= 0) close(static_cast<int>(handle_));  // closing releases the lock
+}
+
+bool CAppendFile::Open(const std::wstring& path) {
+    Close();
+    const auto split = Split(path);
+    if (!split) return false;
+    const CFd folder = OpenFolder(split->folder, false);
+    if (!folder.IsOpen()) return false;
+    const bool guarded = IsBelowLinkFreeRoot(path);
+    for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
+        CFd file(OpenInFolder(folder.Get(), split->name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK, guarded));
+        if (!file.IsOpen()) {
+            // A link where the file belongs: replaced by a file of our own.
+            if (errno != ELOOP || !IsLinkAt(folder.Get(), split->name.c_str()) ||
+                unlinkat(folder.Get(), split->name.c_str(), 0) != 0) {
+                return false;
+            }
+            continue;
+        }
+        struct stat info {};
+        if (fstat(file.Get(), &info) != 0) return false;
+        if (!S_ISREG(info.st_mode)) {
+            errno = EINVAL;
+            return false;
+        }
+        handle_ = file.Release();
+        return true;
+    }
+    return false;
+}
+
+bool CAppendFile::Write(std::string_view bytes) {
+    return handle_ >= 0 && WriteAll(static_cast<int>(handle_), bytes);
+}
+
+void CAppendFile::Close() {
+    if (handle_ >= 0) close(static_cast<int>(handle_));
+    handle_ = -1;
+}
