@@ -2,6 +2,7 @@
 
 #include "engine/matching.h"
 #include "shell/profile.h"
+#include "shell/text_util.h"
 
 namespace {
 
@@ -29,9 +30,11 @@ bool NamesAcceptedVendor(const std::wstring& description) {
 }
 
 // The value of an override key, defaulting to the slot's current text when
-// the key is absent (a key present with an empty value reads as empty).
-const std::wstring& OverrideOrCurrent(const std::optional<std::wstring>& key, const std::wstring& current) {
-    return key ? *key : current;
+// the key is absent (a key present with an empty value reads as empty). The
+// current text comes back as the profile read returns a default: without
+// trailing blanks, so "NVIDIA Quadro K420 " reads as "NVIDIA Quadro K420".
+std::wstring OverrideOrCurrent(const std::optional<std::wstring>& key, const std::wstring& current) {
+    return key ? *key : std::wstring(TrimTrailingBlanks(current, kSpaceTab));
 }
 
 }  // namespace
@@ -98,7 +101,7 @@ AdapterSelection SelectAdapters(const std::vector<VideoControllerInfo>& controll
 }
 
 std::wstring ApplyCpuOverride(const std::wstring& brand, const TestOverrides& overrides) {
-    if (overrides.isTest && overrides.cpu) return *overrides.cpu;
+    if (overrides.isTest) return OverrideOrCurrent(overrides.cpu, brand);
     return brand;
 }
 

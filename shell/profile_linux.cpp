@@ -8,6 +8,7 @@
 #include "shell/profile.h"
 #include "shell/safe_files.h"
 #include "shell/text_convert.h"
+#include "shell/text_util.h"
 
 namespace {
 
@@ -48,8 +49,7 @@ std::wstring LockPathOf(const std::wstring& path) { return path + L".lock"; }
 
 // The Windows profile read hands back its default without trailing blanks.
 std::wstring ProfileDefaultValue(const std::wstring& defaultValue) {
-    const size_t end = defaultValue.find_last_not_of(L" \t");
-    return end == std::wstring::npos ? std::wstring{} : defaultValue.substr(0, end + 1);
+    return std::wstring(TrimTrailingBlanks(defaultValue, kSpaceTab));
 }
 
 }  // namespace

@@ -50,6 +50,11 @@ std::string_view TrimTrailingBlanks(std::string_view text, std::string_view blan
     return text;
 }
 
+std::wstring_view TrimTrailingBlanks(std::wstring_view text, std::string_view blanks) {
+    while (!text.empty() && IsBlank(text.back(), blanks)) text.remove_suffix(1);
+    return text;
+}
+
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) { return EqualsIgnoreCase(a, b); }
 bool EqualsIgnoreAsciiCase(std::wstring_view a, std::wstring_view b) { return EqualsIgnoreCase(a, b); }
 

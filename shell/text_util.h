@@ -25,6 +25,7 @@ constexpr bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 // The text without the given blanks at either end, or at its end only.
 std::string_view TrimBlanks(std::string_view text, std::string_view blanks = kSpaceTabCr);
 std::string_view TrimTrailingBlanks(std::string_view text, std::string_view blanks = kSpaceTabCr);
+std::wstring_view TrimTrailingBlanks(std::wstring_view text, std::string_view blanks = kSpaceTabCr);
 
 constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 constexpr wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/adapter_selection.h"
 #include "tests/engine/verdict_test_support.h"
 
 namespace {
@@ -122,6 +123,26 @@ TEST(VerdictOnRealMachines, ShippedRuleSetGivesTheHandWorkedResults) {
         const Verdict verdict = Classify(ShippedRuleSet(), c.machine, c.laptop);
         ExpectResults(verdict.results, c.expected);
     }
+}
+
+// With "istest" on and no adapter key, the adapter names come back as the
+// profile read's defaults: without the trailing blank the probe appended.
+// "QUADRO K420 " in the video blacklist then no longer matches.
+TEST(VerdictOnRealMachines, DiagnosticModeReadsAdapterNamesBackWithoutTheirTrailingBlank) {
+    const Machine machine{L"Intel(R) Core(TM) i5-4590 CPU @ 3.30GHz", L"Microsoft Windows 10 Pro", 64, 16 * kGiB,
+                          {{L"NVIDIA Quadro K420", L"27.21.14.5671"}}};
+    const VerdictQuestions desktop{[] { return false; }, [] { return false; }};
+    ProbedFacts facts = FactsOf(machine);
+    ExpectResults(ClassifyMachine(ShippedRuleSet(), facts, desktop).results, {P, P, F, F, U, U, P, P, F, F, 0});
+
+    TestOverrides diagnostic;
+    diagnostic.isTest = true;
+    AdapterSelection selection = SelectAdapters({{L"NVIDIA Quadro K420", L"27.21.14.5671", L""}}, diagnostic);
+    EXPECT_EQ(selection.normalized.gpuName[0], L"NVIDIA QUADRO K420");
+    facts.gpuNames = selection.gpuNames;
+    facts.display = selection.display;
+    facts.normalized = selection.normalized;
+    ExpectResults(ClassifyMachine(ShippedRuleSet(), facts, desktop).results, {P, P, F, U, U, U, P, P, F, U, 0});
 }
 
 }  // namespace
