@@ -1,6 +1,8 @@
 #include "shell/log.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 #include <thread>
@@ -87,6 +89,31 @@ TEST(Log, TwoThreadsWriteWholeLines) {
     ASSERT_EQ(messages.size(), 2u * kPerThread);
     const std::regex whole(R"((alpha-\d+-alpha)|(beta-\d+-beta))");
     for (const auto& m : messages) ASSERT_TRUE(std::regex_match(m, whole)) << m;
+}
+
+// Other processes append to the same daily file: a long line must never be
+// split by theirs, as it would be if it went out in several writes.
+TEST(Log, ProcessesLoggingLongLinesAtOnceWriteWholeLines) {
+    LogCapture capture;
+    constexpr int kChildren = 4;
+    constexpr int kLines = 40;
+    std::vector<pid_t> children;
+    for (int child = 0; child < kChildren; ++child) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const std::wstring text(20000, static_cast<wchar_t>(L'a' + child));
+            for (int i = 0; i < kLines; ++i) CCTLog::Instance().Log(0, "T::Op", L"%ls", text.c_str());
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) waitpid(pid, nullptr, 0);
+    const auto messages = capture.Messages();
+    ASSERT_EQ(messages.size(), size_t{kChildren * kLines});
+    for (const auto& m : messages) {
+        ASSERT_EQ(m.size(), 20000u);
+        ASSERT_EQ(m.find_first_not_of(m[0]), std::string::npos) << "a line mixed with another process's";
+    }
 }
 
 TEST(Log, OpeningAppendsAfterAnEmptyLine) {

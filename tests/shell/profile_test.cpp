@@ -1,6 +1,8 @@
 #include "shell/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/temp_folder.h"
 
@@ -67,6 +69,44 @@ TEST(Profile, WritingCreatesTheFileAndKeepsTheRest) {
 TEST(Profile, WritingNeverCreatesFolders) {
     ScopedTempFolder folder;
     EXPECT_FALSE(ProfileWriteString(L"set", L"language", L"en", folder.File(L"config/fitprobe.ini")));
+}
+
+// Processes writing their own keys into one file at once lose none of them:
+// each read-change-write holds the file's lock.
+TEST(Profile, ConcurrentWritersInOtherProcessesKeepEveryKey) {
+    ScopedTempFolder folder;
+    const std::wstring path = folder.File(L"lang.ini");
+    constexpr int kWriters = 6;
+    constexpr int kKeys = 10;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            bool ok = true;
+            for (int key = 0; key < kKeys; ++key) {
+                ok = ProfileWriteString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"v", path) && ok;
+            }
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_EQ(status, 0);
+    }
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int key = 0; key < kKeys; ++key) {
+            EXPECT_EQ(ProfileReadString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"", path), L"v");
+        }
+    }
+}
+
+TEST(Profile, DefaultsComeBackWithoutTrailingBlanks) {
+    ScopedTempFolder folder;
+    EXPECT_EQ(ProfileReadString(L"test", L"testgpu1", L"NVIDIA Quadro K420 \t ", folder.File(L"none.ini")),
+              L"NVIDIA Quadro K420");
+    EXPECT_EQ(ProfileReadString(L"test", L"testgpu1", L"  lead", folder.File(L"none.ini")), L"  lead");
 }
 
 TEST(SettingsFile, EmptyPathReadsDefaults) {
