@@ -1,15 +1,18 @@
 #include "shell/log.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <regex>
 #include <thread>
 
+#include "tests/support/child_processes.h"
 #include "tests/support/log_capture.h"
 
 namespace {
+
+// Only what a printf conversion takes gets through to the wide formatters.
+static_assert(kIsPrintfArgument<const wchar_t*> && kIsPrintfArgument<int> && kIsPrintfArgument<long>);
+static_assert(!kIsPrintfArgument<std::wstring> && !kIsPrintfArgument<std::string>);
 
 TEST(LogTimestamp, TwoDigitFieldsAndFullYear) {
     std::tm t{};
@@ -97,17 +100,11 @@ TEST(Log, ProcessesLoggingLongLinesAtOnceWriteWholeLines) {
     LogCapture capture;
     constexpr int kChildren = 4;
     constexpr int kLines = 40;
-    std::vector<pid_t> children;
-    for (int child = 0; child < kChildren; ++child) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const std::wstring text(20000, static_cast<wchar_t>(L'a' + child));
-            for (int i = 0; i < kLines; ++i) CCTLog::Instance().Log(0, "T::Op", L"%ls", text.c_str());
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (const pid_t pid : children) waitpid(pid, nullptr, 0);
+    RunInChildProcesses(kChildren, [](int child) {
+        const std::wstring text(20000, static_cast<wchar_t>(L'a' + child));
+        for (int i = 0; i < kLines; ++i) CCTLog::Instance().Log(0, "T::Op", L"%ls", text.c_str());
+        return 0;
+    });
     const auto messages = capture.Messages();
     ASSERT_EQ(messages.size(), size_t{kChildren * kLines});
     for (const auto& m : messages) {

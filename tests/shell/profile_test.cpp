@@ -1,9 +1,8 @@
 #include "shell/profile.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "tests/support/child_processes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -78,23 +77,14 @@ TEST(Profile, ConcurrentWritersInOtherProcessesKeepEveryKey) {
     const std::wstring path = folder.File(L"lang.ini");
     constexpr int kWriters = 6;
     constexpr int kKeys = 10;
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < kWriters; ++writer) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            bool ok = true;
-            for (int key = 0; key < kKeys; ++key) {
-                ok = ProfileWriteString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"v", path) && ok;
-            }
-            _exit(ok ? 0 : 1);
+    const std::vector<int> codes = RunInChildProcesses(kWriters, [&path](int writer) {
+        bool ok = true;
+        for (int key = 0; key < kKeys; ++key) {
+            ok = ProfileWriteString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"v", path) && ok;
         }
-        children.push_back(pid);
-    }
-    for (const pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_EQ(status, 0);
-    }
+        return ok ? 0 : 1;
+    });
+    EXPECT_EQ(codes, std::vector<int>(kWriters, 0));
     for (int writer = 0; writer < kWriters; ++writer) {
         for (int key = 0; key < kKeys; ++key) {
             EXPECT_EQ(ProfileReadString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"", path), L"v");

@@ -162,7 +162,7 @@ TEST(ReplaceFileIfDifferent, LeavesAnIdenticalFileAloneAndSweepsWhatKilledWriter
 
     const pid_t gone = fork();  // a writer that has ended
     if (gone == 0) _exit(0);
-    waitpid(gone, nullptr, 0);
+    waitpid(gone, nullptr, 0);  // reaped: its pid names no process now
     const std::wstring dead = root.Write(L".KALOFitProbe.lang." + std::to_wstring(gone) + L".abcdef", "half");
     const std::wstring alive = root.Write(L".KALOFitProbe.lang.1.abcdef", "being written");
     const std::wstring other = root.Write(L".lang.ini." + std::to_wstring(gone) + L".abcdef", "not this file's");
