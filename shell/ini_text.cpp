@@ -1,22 +1,11 @@
 #include "shell/ini_text.h"
 
+#include "shell/text_util.h"
+
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
+// Names and values are trimmed of spaces, tabs and a stray CR.
+std::string_view Trim(std::string_view text) { return TrimBlanks(text, kSpaceTabCr); }
 
 // The name of a "[section]" line, or nothing.
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -39,7 +28,13 @@ std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::strin
 }  // namespace
 
 CIniText::CIniText(std::string_view text) {
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // Every leading byte-order mark goes: a file written by a tool that added
+    // a second one must not read its first header as a plain line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    while (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+        hasByteOrderMark_ = true;
+    }
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -57,7 +52,7 @@ CIniText::Location CIniText::Find(std::string_view section, std::string_view key
     for (size_t i = 0; i < lines_.size(); ++i) {
         if (const auto name = SectionName(lines_[i])) {
             if (inSection) break;  // the section ended
-            inSection = !where.sectionLine && SameName(*name, Trim(section));
+            inSection = !where.sectionLine && EqualsIgnoreAsciiCase(*name, Trim(section));
             if (inSection) {
                 where.sectionLine = i;
                 where.sectionEnd = i + 1;
@@ -67,7 +62,7 @@ CIniText::Location CIniText::Find(std::string_view section, std::string_view key
         if (!inSection) continue;
         if (!Trim(lines_[i]).empty()) where.sectionEnd = i + 1;
         const auto pair = KeyValue(lines_[i]);
-        if (pair && !where.keyLine && SameName(pair->first, Trim(key))) where.keyLine = i;
+        if (pair && !where.keyLine && EqualsIgnoreAsciiCase(pair->first, Trim(key))) where.keyLine = i;
     }
     return where;
 }
@@ -101,7 +96,7 @@ void CIniText::Set(std::string_view section, std::string_view key, std::string_v
 }
 
 std::string CIniText::Text() const {
-    std::string text;
+    std::string text = hasByteOrderMark_ ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : lines_) {
         text += line;
         text += '\n';

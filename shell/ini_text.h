@@ -19,6 +19,8 @@ public:
     // Replaces the first occurrence of the key in the section, or adds it at
     // the end of the section, or adds the section at the end of the text.
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // The lines, each ending with "\n", after one byte-order mark when the
+    // text began with any.
     std::string Text() const;
 
 private:
@@ -30,4 +32,5 @@ private:
     Location Find(std::string_view section, std::string_view key) const;
 
     std::vector<std::string> lines_;
+    bool hasByteOrderMark_ = false;  // written back once by Text()
 };

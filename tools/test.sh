@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the debug build, a short fuzz run of
-# the archive and language-pack readers, and the same tests under the address
-# and undefined-behaviour sanitizers. Run as root on a fresh machine (it
+# Sets up, builds and runs every test: the debug build, a replay of the saved
+# fuzz corpora and a short fuzz run of every reader that takes outside input,
+# and the same tests under the address and undefined-behaviour sanitizers. Run as root on a fresh machine (it
 # installs the build dependencies).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +18,6 @@ build_and_test() {
 }
 
 build_and_test debug
-echo "== fuzz: 10 seconds per target"
+echo "== fuzz: replay the saved corpora, then 10 seconds per target"
 bash tools/fuzz.sh 10
 build_and_test asan
