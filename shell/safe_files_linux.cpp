@@ -144,13 +144,22 @@ CFd OpenChildFolder(int folder, const std::string& name, bool create, const std:
     return {};
 }
 
+// An open folder, and whether it lies below a link-free root (so that what
+// is opened in it must not be a link either).
+struct COpenFolder {
+    CFd fd;
+    bool guarded = false;
+    bool IsOpen() const { return fd.IsOpen(); }
+    int Get() const { return fd.Get(); }
+};
+
 // The folder as a descriptor; below a link-free root every step is checked.
-CFd OpenFolder(const std::string& rawPath, bool create) {
+COpenFolder OpenFolder(const std::string& rawPath, bool create) {
     const std::string path = WithoutTrailingSlashes(rawPath);
     const std::optional<std::string> root = RootFor(path);
     if (!root) {
         if (create && !CreatePlainTree(path)) return {};
-        return CFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return {CFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), false};
     }
     if (create && !CreatePlainTree(*root)) return {};
     CFd folder(open(root->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -168,7 +177,7 @@ CFd OpenFolder(const std::string& rawPath, bool create) {
         if (!child.IsOpen()) return {};
         folder = std::move(child);
     }
-    return folder;
+    return {std::move(folder), true};
 }
 
 struct SplitPath {
@@ -330,8 +339,8 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
         result.error = errno;
         return result;
     }
-    const bool guarded = IsBelowLinkFreeRoot(path);
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
+    const bool guarded = folder.IsOpen() ? folder.guarded : IsBelowLinkFreeRoot(path);
     // O_NONBLOCK: opening a pipe must not wait for a writer.
     const CFd file(folder.IsOpen() ? OpenInFolder(folder.Get(), split->name, O_RDONLY | O_NONBLOCK, guarded) : -1);
     if (!file.IsOpen()) {
@@ -406,7 +415,7 @@ std::optional<std::string> ReadFileOrLog(const std::wstring& path, size_t maxByt
 bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {
     const auto split = Split(path);
     if (!split) return false;
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
     return folder.IsOpen() && ReplaceIn(folder.Get(), split->name, bytes, options);
 }
 
@@ -414,23 +423,23 @@ ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view
                                       const ReplaceFileOptions& options) {
     const auto split = Split(path);
     if (!split) return ReplaceOutcome::Failed;
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return ReplaceOutcome::Failed;
     RemoveStaleTemporariesIn(folder.Get(), split->name);
-    if (HoldsExactly(folder.Get(), split->name, bytes, IsBelowLinkFreeRoot(path))) return ReplaceOutcome::Unchanged;
+    if (HoldsExactly(folder.Get(), split->name, bytes, folder.guarded)) return ReplaceOutcome::Unchanged;
     return ReplaceIn(folder.Get(), split->name, bytes, options) ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed;
 }
 
 void RemoveStaleTemporaryFiles(const std::wstring& path) {
     const auto split = Split(path);
     if (!split) return;
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
     if (folder.IsOpen()) RemoveStaleTemporariesIn(folder.Get(), split->name);
 }
 
 bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name) {
     if (name.empty() || name.find(L'/') != std::wstring::npos || name == L"." || name == L"..") return false;
-    const CFd folder = OpenFolder(WideToUtf8(folderPath), false);
+    const COpenFolder folder = OpenFolder(WideToUtf8(folderPath), false);
     if (!folder.IsOpen()) return false;
     const std::string native = WideToUtf8(name);
     struct stat info {};
@@ -443,9 +452,9 @@ bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name)
 CFileLock::CFileLock(const std::wstring& lockFilePath) {
     const auto split = Split(lockFilePath);
     if (!split) return;
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return;
-    const bool guarded = IsBelowLinkFreeRoot(lockFilePath);
+    const bool guarded = folder.guarded;
     for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
         CFd file(OpenInFolder(folder.Get(), split->name, O_RDWR | O_CREAT | O_NONBLOCK, guarded));
         if (!file.IsOpen()) {
@@ -471,9 +480,9 @@ bool CAppendFile::Open(const std::wstring& path) {
     Close();
     const auto split = Split(path);
     if (!split) return false;
-    const CFd folder = OpenFolder(split->folder, false);
+    const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return false;
-    const bool guarded = IsBelowLinkFreeRoot(path);
+    const bool guarded = folder.guarded;
     for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
         CFd file(OpenInFolder(folder.Get(), split->name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK, guarded));
         if (!file.IsOpen()) {
