@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "lang/lang_config.h"
-#include "lang/zip_archive.h"
+#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/text_convert.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "lang/lang_config.h"
-#include "lang/zip_archive.h"
+#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/platform.h"

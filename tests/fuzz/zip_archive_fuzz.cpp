@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lang/zip_archive.h"
+#include "shell/zip_archive.h"
 #include "shell/text_convert.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "lang/lang_config.h"
-#include "lang/zip_archive.h"
+#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/platform.h"
 #include "shell/profile.h"

@@ -1,4 +1,4 @@
-#include "lang/zip_archive.h"
+#include "shell/zip_archive.h"
 
 #include <gtest/gtest.h>
 
