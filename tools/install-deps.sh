@@ -10,7 +10,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   python3 zip unzip
+  librsvg2-bin fonts-noto-cjk python3-fonttools
   hwdata libdrm-common
+  qt6-base-dev fonts-dejavu-core
 )
 
 missing=()
