@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-20}"
 build=build/fuzz
-targets="zip_archive_fuzz lang_pack_fuzz rule_set_fuzz ini_text_fuzz key_values_fuzz service_answer_fuzz"
+targets="zip_archive_fuzz lang_pack_fuzz rule_set_fuzz ini_text_fuzz key_values_fuzz service_answer_fuzz layout_builder_fuzz"
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"
 
 cmake -S . -B "$build" -G Ninja \
@@ -42,8 +42,11 @@ for pack in resources/lang/*/fitprobe/KALOFitProbe.lang; do
   cp "$pack" "$corpus/lang_pack_fuzz/$code.lang"
 done
 
+# Layout seeds: the shipped layout files.
+cp resources/skin/*.xml "$corpus/layout_builder_fuzz/"
+
 # Archive seeds: the shipped archive, and small stored, deflated and hostile ones.
-python3 tools/make_lang_zip.py resources/lang "$corpus/zip_archive_fuzz/shipped.zip"
+python3 tools/make_zip.py --suffix .json --suffix .lang "$corpus/zip_archive_fuzz/shipped.zip" resources/lang
 python3 - "$corpus/zip_archive_fuzz" <<'PY'
 import os, sys, zipfile
 out = sys.argv[1]

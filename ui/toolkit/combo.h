@@ -1,0 +1,113 @@
+#pragma once
+// The drop-down list box: items, the selected item's text in the box, and a
+// list shown below it (above when the window has no room) with hot and
+// selected items, mouse-wheel scrolling and a thin scroll bar thumb.
+
+#include <memory>
+#include <vector>
+
+#include "ui/toolkit/label.h"
+
+namespace ui {
+
+class Combo;
+
+// One item of a combo's list.
+class ListLabelElement : public Label {
+public:
+    std::wstring_view GetClass() const override { return L"ListLabelElementUI"; }
+    Control* GetInterface(std::wstring_view name) override;
+};
+
+// How the combo draws its items.
+struct ComboItemStyle {
+    int fontId = -1;
+    Rect textPadding;
+    Argb textColor = 0xFF000000;
+    Argb hotTextColor = 0;
+    Argb selectedTextColor = 0;
+    Argb bkColor = 0;
+    Argb hotBkColor = 0;
+    Argb selectedBkColor = 0;
+    int borderSize = 0;
+    Argb borderColor = 0;
+    int height = 0;  // of items added without a height of their own
+};
+
+// The shown list: an element outside the tree, laid over the window.
+class ComboList : public Control {
+public:
+    explicit ComboList(Combo& owner) : owner_(owner) {}
+    std::wstring_view GetClass() const override { return L"ComboListUI"; }
+    void Paint(ICanvas& canvas, const Rect& dirty) override;
+    void DoEvent(const TEventUI& event) override;
+    int GetScroll() const { return scroll_; }
+    int GetHotIndex() const { return hot_; }
+    // The item at a window point, or -1.
+    int ItemAt(Point point) const;
+    void ScrollBy(int pixels);
+    void ResetScroll() { scroll_ = 0; hot_ = -1; }
+
+private:
+    Combo& owner_;
+    int scroll_ = 0;
+    int hot_ = -1;
+};
+
+class Combo : public Control {
+public:
+    Combo();
+    ~Combo() override;
+    std::wstring_view GetClass() const override { return L"ComboUI"; }
+    Control* GetInterface(std::wstring_view name) override;
+    void SetAttribute(std::wstring_view name, std::wstring_view value) override;
+    // Takes ListLabelElement children as items.
+    bool Add(std::unique_ptr<Control> child) override;
+    void DoEvent(const TEventUI& event) override;
+    void SetManager(CPaintManager* manager, Control* parent) override;
+
+    int GetCount() const { return static_cast<int>(items_.size()); }
+    ListLabelElement* GetItemAt(int index) const;
+    void RemoveAll();
+    int GetCurSel() const { return selected_; }
+    // Selects the item; with `notify` sends "itemselect" (wParam: new index,
+    // lParam: previous index) when the selection changes. An index out of
+    // range clears the selection.
+    bool SelectItem(int index, bool notify = true);
+    Size GetDropBoxSize() const { return dropBox_; }
+    void SetDropBoxSize(Size size);
+    const ComboItemStyle& GetItemStyle() const { return itemStyle_; }
+    bool IsScrollWheel() const { return scrollWheel_; }
+
+    bool IsOpen() const;
+    void OpenList();
+    void CloseList();
+    // Where the list lies in the window, and the sum of the item heights.
+    Rect ListRect() const;
+    int ItemsHeight() const;
+    const ImageSpec& ThumbImage() const { return thumbImage_; }
+    int ScrollBarWidth() const { return vscrollbar_ ? scrollBarWidth_ : 0; }
+
+protected:
+    void PaintStatusImage(ICanvas& canvas) override;
+    void PaintText(ICanvas& canvas) override;
+
+private:
+    std::vector<std::unique_ptr<ListLabelElement>> items_;
+    std::unique_ptr<ComboList> list_;
+    int selected_ = -1;
+    Size dropBox_;
+    ComboItemStyle itemStyle_;
+    std::wstring defaultText_;
+    Argb textColor_ = 0xFF000000;
+    uint32_t textStyle_ = kTextLeft | kTextVCenter | kTextSingleLine;
+    ImageSpec normalImage_;
+    ImageSpec hotImage_;
+    ImageSpec pushedImage_;
+    ImageSpec thumbImage_;
+    int scrollBarWidth_ = 4;
+    bool scrollWheel_ = false;
+    bool vscrollbar_ = false;
+};
+
+}  // namespace ui

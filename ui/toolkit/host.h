@@ -1,0 +1,146 @@
+#pragma once
+// The platform side of the toolkit: native windows, their input, painting,
+// timers, modal runs and the one cross-thread message. One implementation per
+// platform, each in files of its own (host_qt*.cpp on Linux, host_win*.cpp on
+// Windows); the toolkit core and everything above it see only this header.
+//
+// Every call is made on the window thread except SendFromOtherThread.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "ui/toolkit/canvas.h"
+#include "ui/toolkit/geometry.h"
+
+namespace ui {
+
+enum class MouseButton { Left, Right, Middle };
+enum class CursorShape { Arrow, Hand };
+
+// What a native window tells the toolkit window above it.
+class IHostWindowEvents {
+public:
+    virtual ~IHostWindowEvents() = default;
+
+    // Paint everything inside `dirty` (window coordinates).
+    virtual void OnPaint(ICanvas& canvas, const Rect& dirty) = 0;
+    virtual void OnMouseMove(Point at) = 0;
+    virtual void OnMouseDown(MouseButton button, Point at) = 0;
+    virtual void OnMouseUp(MouseButton button, Point at) = 0;
+    virtual void OnMouseLeave() = 0;
+    // delta in wheel notches: positive away from the user.
+    virtual void OnMouseWheel(int delta, Point at) = 0;
+    virtual void OnTimer(uint32_t timerId) = 0;
+    // The user asked to close the window (system menu, window manager).
+    virtual void OnCloseRequested() = 0;
+    // A message sent with SendFromOtherThread, handled on the window thread
+    // while the sender waits.
+    virtual void OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
+struct HostWindowOptions {
+    std::wstring title;
+    Size size;                     // client size in device-independent pixels
+    bool transparent = false;      // per-pixel transparent background
+    class IHostWindow* owner = nullptr;
+};
+
+class IHostWindow {
+public:
+    virtual ~IHostWindow() = default;
+
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void SetTitle(const std::wstring& title) = 0;
+    virtual std::wstring Title() const = 0;
+    virtual void Resize(Size size) = 0;
+    virtual Size ClientSize() const = 0;
+    // Centres on the owner, or on the screen without one.
+    virtual void Center() = 0;
+    virtual void Minimize() = 0;
+    virtual void Maximize() = 0;
+    virtual void Restore() = 0;
+    // Lets the window manager move the window with the pressed mouse button:
+    // called from OnMouseDown inside the drag area.
+    virtual void StartMove() = 0;
+    // Input disabled (a modal child runs) or enabled again.
+    virtual void SetInputEnabled(bool enabled) = 0;
+    virtual bool IsInputEnabled() const = 0;
+
+    virtual void Invalidate(const Rect& rect) = 0;
+    virtual void InvalidateAll() = 0;
+    virtual void SetCursor(CursorShape cursor) = 0;
+
+    // A repeating timer; the same id restarts it.
+    virtual void SetTimer(uint32_t timerId, uint32_t intervalMs) = 0;
+    virtual void KillTimer(uint32_t timerId) = 0;
+
+    // Runs a nested loop until EndModal; the owner (if any) takes no input
+    // meanwhile. Returns the code given to EndModal.
+    virtual int RunModal() = 0;
+    virtual void EndModal(int code) = 0;
+
+    // From any thread: delivers the message to OnCustomMessage on the window
+    // thread and returns once it has been handled (at once when called on the
+    // window thread itself).
+    virtual void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+
+    // The window's current content as an image file (PNG), for tests and
+    // screenshots.
+    virtual bool SaveScreenshot(const std::wstring& path) = 0;
+};
+
+class IHost {
+public:
+    virtual ~IHost() = default;
+
+    virtual std::unique_ptr<IHostWindow> CreateHostWindow(IHostWindowEvents& events,
+                                                          const HostWindowOptions& options) = 0;
+    // PNG bytes to an image; nothing when they are not a PNG.
+    virtual ImagePtr DecodeImage(std::span<const std::byte> bytes) = 0;
+    // PNG bytes drawn for `scale` device pixels per device-independent pixel
+    // (2 for a "name@2x.png" twin, picked where ScreenScale() is 2): the image
+    // reports its size divided by the scale and takes the place of the 1x
+    // image with the same source rectangles and corners.
+    virtual ImagePtr DecodeImageAtScale(std::span<const std::byte> bytes, int scale) {
+        return scale == 1 ? DecodeImage(bytes) : nullptr;
+    }
+    // Registers font file bytes for this process only; the family name the
+    // font declares (the first, when it declares several). Empty when the
+    // bytes are no font. The first registered face also draws every family
+    // the machine has no font for.
+    virtual std::wstring RegisterPrivateFont(std::span<const std::byte> bytes) = 0;
+    // Draws text declared in `layoutFamily` (the layouts' "思源黑体 CN Regular")
+    // with `faceFamily`, a family RegisterPrivateFont returned. Hosts without
+    // fonts of their own (test hosts) may ignore it.
+    virtual void AliasFontFamily(const std::wstring& layoutFamily, const std::wstring& faceFamily) {
+        (void)layoutFamily;
+        (void)faceFamily;
+    }
+    // Text measurement without a window (layout before the first paint).
+    virtual ICanvas& MeasuringCanvas() = 0;
+    // Device pixels per device-independent pixel of the primary screen (1, 2).
+    virtual double ScreenScale() const = 0;
+    // A plain native message box (when no skinned window can be built).
+    virtual void ShowNativeMessage(const std::wstring& text, const std::wstring& caption) = 0;
+
+    // The message loop of the program, until Quit.
+    virtual int RunMessageLoop() = 0;
+    virtual void Quit(int code) = 0;
+    // Runs `task` on the window thread soon (from the window thread).
+    virtual void Post(std::function<void()> task) = 0;
+};
+
+// The host of this platform, made once per process (the Qt application on
+// Linux). argc/argv may carry the platform's own options ("-platform
+// offscreen").
+IHost& CreatePlatformHost(int& argc, char** argv);
+// The host made by CreatePlatformHost; null before.
+IHost* PlatformHost();
+
+}  // namespace ui

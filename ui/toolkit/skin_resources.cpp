@@ -1,0 +1,45 @@
+#include "ui/toolkit/skin_resources.h"
+
+#include "shell/embedded_resource.h"
+#include "shell/log.h"
+
+namespace ui {
+
+namespace {
+constexpr int kSkinArchiveId = 101;
+}
+
+CSkinResources::CSkinResources(IHost& host, std::span<const std::byte> archive) : host_(host) {
+    const int error = zip_.Open(archive.data(), archive.size());
+    if (error != kZipOk) {
+        CCTLog::Instance().Log(0, "CSkinResources::Open", L"skin archive unreadable (error %d)", error);
+    }
+}
+
+std::optional<std::span<const std::byte>> CSkinResources::EmbeddedSkinArchive() {
+    return FindEmbeddedResource(L"ZIPRES", kSkinArchiveId);
+}
+
+std::optional<std::vector<std::byte>> CSkinResources::ReadFile(const std::wstring& path) const {
+    ZipEntry entry;
+    if (zip_.FindEntry(path, entry) != kZipOk || entry.isFolder) return std::nullopt;
+    std::vector<std::byte> bytes(static_cast<size_t>(entry.uncompressedSize));
+    if (zip_.UnpackToBuffer(entry.index, bytes) != kZipOk) return std::nullopt;
+    return bytes;
+}
+
+ImagePtr CSkinResources::GetImage(const std::wstring& path) {
+    const auto cached = images_.find(path);
+    if (cached != images_.end()) return cached->second;
+    ImagePtr image;
+    const std::optional<std::vector<std::byte>> bytes = ReadFile(path);
+    if (!bytes) {
+        CCTLog::Instance().Log(0, "CSkinResources::GetImage", L"image %ls is not in the skin archive", path.c_str());
+    } else if (!(image = host_.DecodeImage(*bytes))) {
+        CCTLog::Instance().Log(0, "CSkinResources::GetImage", L"image %ls is not a PNG", path.c_str());
+    }
+    images_.emplace(path, image);
+    return image;
+}
+
+}  // namespace ui

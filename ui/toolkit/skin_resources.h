@@ -1,0 +1,38 @@
+#pragma once
+// The skin archive of the process: files by path, and images decoded by the
+// host once per path. A missing or undecodable image is logged once.
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "shell/zip_archive.h"
+#include "ui/toolkit/canvas.h"
+#include "ui/toolkit/host.h"
+
+namespace ui {
+
+class CSkinResources {
+public:
+    // The bytes must outlive this object (embedded resources do).
+    CSkinResources(IHost& host, std::span<const std::byte> archive);
+    // The embedded skin archive ("ZIPRES" 101); IsOpen() false when missing.
+    static std::optional<std::span<const std::byte>> EmbeddedSkinArchive();
+
+    bool IsOpen() const { return zip_.IsOpen(); }
+    IHost& Host() { return host_; }
+    // The file's bytes, or nothing (logged by the caller).
+    std::optional<std::vector<std::byte>> ReadFile(const std::wstring& path) const;
+    // The decoded image, or null; cached either way.
+    ImagePtr GetImage(const std::wstring& path);
+
+private:
+    IHost& host_;
+    CZipArchive zip_;
+    std::map<std::wstring, ImagePtr> images_;
+};
+
+}  // namespace ui
