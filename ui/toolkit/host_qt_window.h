@@ -1,0 +1,69 @@
+#pragma once
+// A native window of the Qt host: a frameless raster window whose paint and
+// input events go to the toolkit window above it.
+
+#include <QEventLoop>
+#include <QRasterWindow>
+#include <map>
+#include <memory>
+
+#include "ui/toolkit/host.h"
+#include "ui/toolkit/host_qt_fonts.h"
+
+namespace ui::qt {
+
+class CQtSurface;
+
+class CQtHostWindow final : public IHostWindow {
+public:
+    CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions& options, CQtFonts& fonts);
+    ~CQtHostWindow() override;
+    CQtHostWindow(const CQtHostWindow&) = delete;
+    CQtHostWindow& operator=(const CQtHostWindow&) = delete;
+
+    void Show() override;
+    void Hide() override;
+    bool IsVisible() const override;
+    void SetTitle(const std::wstring& title) override;
+    std::wstring Title() const override;
+    void Resize(Size size) override;
+    Size ClientSize() const override;
+    void Center() override;
+    void Minimize() override;
+    void Maximize() override;
+    void Restore() override;
+    void StartMove() override;
+    void SetInputEnabled(bool enabled) override;
+    bool IsInputEnabled() const override { return inputEnabled_; }
+    void Invalidate(const Rect& rect) override;
+    void InvalidateAll() override;
+    void SetCursor(CursorShape cursor) override;
+    void SetTimer(uint32_t timerId, uint32_t intervalMs) override;
+    void KillTimer(uint32_t timerId) override;
+    // The window stays visible when the loop ends; the caller hides or
+    // destroys it. EndModal outside a modal run does nothing.
+    int RunModal() override;
+    void EndModal(int code) override;
+    void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    bool SaveScreenshot(const std::wstring& path) override;
+
+    QWindow& NativeWindow();
+
+private:
+    friend class CQtSurface;
+    void Paint(QPainter& painter, const QRect& dirty);
+    // The surface's events; false when the window takes no input now.
+    bool AcceptsInput() const { return inputEnabled_; }
+    void DeliverTimer(int qtTimerId);
+
+    IHostWindowEvents& events_;
+    CQtFonts& fonts_;
+    CQtHostWindow* owner_;
+    bool transparent_;
+    bool inputEnabled_ = true;
+    QEventLoop* modalLoop_ = nullptr;
+    std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id
+    std::unique_ptr<CQtSurface> surface_;
+};
+
+}  // namespace ui::qt
