@@ -28,19 +28,19 @@ int HexDigit(wchar_t c) {
     return -1;
 }
 
-// The value of key='...' (or key="...") in a spec, or nothing.
-std::optional<std::wstring_view> QuotedValue(std::wstring_view spec, std::wstring_view key) {
-    for (size_t at = spec.find(key); at != std::wstring_view::npos; at = spec.find(key, at + 1)) {
-        if (at > 0 && !IsBlank(spec[at - 1], kCSpaces)) continue;
+// The value of key='...' (or key="...") in an image description, or nothing.
+std::optional<std::wstring_view> QuotedValue(std::wstring_view imageSpec, std::wstring_view key) {
+    for (size_t at = imageSpec.find(key); at != std::wstring_view::npos; at = imageSpec.find(key, at + 1)) {
+        if (at > 0 && !IsBlank(imageSpec[at - 1], kCSpaces)) continue;
         size_t pos = at + key.size();
-        while (pos < spec.size() && IsBlank(spec[pos], kCSpaces)) ++pos;
-        if (pos >= spec.size() || spec[pos] != L'=') continue;
+        while (pos < imageSpec.size() && IsBlank(imageSpec[pos], kCSpaces)) ++pos;
+        if (pos >= imageSpec.size() || imageSpec[pos] != L'=') continue;
         ++pos;
-        while (pos < spec.size() && IsBlank(spec[pos], kCSpaces)) ++pos;
-        if (pos >= spec.size() || (spec[pos] != L'\'' && spec[pos] != L'"')) continue;
-        const size_t end = spec.find(spec[pos], pos + 1);
+        while (pos < imageSpec.size() && IsBlank(imageSpec[pos], kCSpaces)) ++pos;
+        if (pos >= imageSpec.size() || (imageSpec[pos] != L'\'' && imageSpec[pos] != L'"')) continue;
+        const size_t end = imageSpec.find(imageSpec[pos], pos + 1);
         if (end == std::wstring_view::npos) return std::nullopt;
-        return spec.substr(pos + 1, end - pos - 1);
+        return imageSpec.substr(pos + 1, end - pos - 1);
     }
     return std::nullopt;
 }
@@ -85,26 +85,26 @@ std::optional<Argb> ParseColor(std::wstring_view text) {
 bool ParseBool(std::wstring_view text) { return EqualsIgnoreAsciiCase(text, L"true"); }
 
 ImageSpec ParseImageSpec(std::wstring_view text) {
-    ImageSpec spec;
+    ImageSpec imageSpec;
     const std::optional<std::wstring_view> file = QuotedValue(text, L"file");
     if (!file) {
         // A plain path: the whole value, blanks at the ends dropped.
         while (!text.empty() && IsBlank(text.front(), kCSpaces)) text.remove_prefix(1);
-        spec.path = std::wstring(TrimTrailingBlanks(text, kCSpaces));
-        return spec;
+        imageSpec.path = std::wstring(TrimTrailingBlanks(text, kCSpaces));
+        return imageSpec;
     }
-    spec.path = std::wstring(*file);
+    imageSpec.path = std::wstring(*file);
     if (const auto corner = QuotedValue(text, L"corner")) {
         const Rect r = ParseRect(*corner);
-        spec.corners = {std::max(r.left, 0), std::max(r.top, 0), std::max(r.right, 0), std::max(r.bottom, 0)};
+        imageSpec.corners = {std::max(r.left, 0), std::max(r.top, 0), std::max(r.right, 0), std::max(r.bottom, 0)};
     }
     if (const auto dest = QuotedValue(text, L"dest")) {
-        spec.dest = ParseRect(*dest);
-        spec.hasDest = true;
+        imageSpec.dest = ParseRect(*dest);
+        imageSpec.hasDest = true;
     }
-    if (const auto source = QuotedValue(text, L"source")) spec.source = ParseRect(*source);
-    if (const auto fade = QuotedValue(text, L"fade")) spec.alpha = static_cast<uint8_t>(std::clamp(ParseInt(*fade), 0, 255));
-    return spec;
+    if (const auto source = QuotedValue(text, L"source")) imageSpec.source = ParseRect(*source);
+    if (const auto fade = QuotedValue(text, L"fade")) imageSpec.alpha = static_cast<uint8_t>(std::clamp(ParseInt(*fade), 0, 255));
+    return imageSpec;
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> ParseStyleAttributes(std::wstring_view text) {

@@ -82,12 +82,12 @@ void Control::PaintBorder(ICanvas& canvas) {
     canvas.FillRect({r.right - b, r.top + b, r.right, r.bottom - b}, borderColor_);
 }
 
-bool Control::DrawImageSpec(ICanvas& canvas, const ImageSpec& spec, const Rect& box) {
-    if (spec.IsEmpty() || manager_ == nullptr) return false;
-    const ImagePtr image = manager_->Skin().GetImage(spec.path);
+bool Control::DrawImageSpec(ICanvas& canvas, const ImageSpec& imageSpec, const Rect& box) {
+    if (imageSpec.IsEmpty() || manager_ == nullptr) return false;
+    const ImagePtr image = manager_->Skin().GetImage(imageSpec.path);
     if (!image) return false;
-    const Rect dest = spec.hasDest ? spec.dest.Offset(box.left, box.top) : box;
-    canvas.DrawImage(*image, spec.source, dest, spec.corners, spec.alpha);
+    const Rect dest = imageSpec.hasDest ? imageSpec.dest.Offset(box.left, box.top) : box;
+    canvas.DrawImage(*image, imageSpec.source, dest, imageSpec.corners, imageSpec.alpha);
     return true;
 }
 
@@ -151,8 +151,8 @@ void Control::SetAutoCalcWidth(bool on) {
     NeedUpdate();
 }
 
-void Control::SetBkImage(std::wstring_view spec) {
-    bkImage_ = ParseImageSpec(spec);
+void Control::SetBkImage(std::wstring_view imageSpec) {
+    bkImage_ = ParseImageSpec(imageSpec);
     Invalidate();
 }
 

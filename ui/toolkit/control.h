@@ -95,7 +95,7 @@ public:
     CursorShape GetCursor() const { return cursor_; }
 
     const ImageSpec& GetBkImage() const { return bkImage_; }
-    void SetBkImage(std::wstring_view spec);
+    void SetBkImage(std::wstring_view imageSpec);
     Argb GetBkColor() const { return bkColor_; }
     void SetBkColor(Argb color);
 
@@ -119,9 +119,9 @@ protected:
     virtual void PaintStatusImage(ICanvas&) {}
     virtual void PaintText(ICanvas&) {}
     virtual void PaintBorder(ICanvas& canvas);
-    // Draws an image spec inside `box` (dest= is relative to it); false when
+    // Draws an image description inside `box` (dest= is relative to it); false when
     // the image cannot be had.
-    bool DrawImageSpec(ICanvas& canvas, const ImageSpec& spec, const Rect& box);
+    bool DrawImageSpec(ICanvas& canvas, const ImageSpec& imageSpec, const Rect& box);
 
     CPaintManager* manager_ = nullptr;
     Control* parent_ = nullptr;

@@ -36,13 +36,13 @@ QString CQtFonts::ResolveFamily(const QString& family) {
     return face;
 }
 
-QFont CQtFonts::ToQFont(const FontSpec& spec) {
+QFont CQtFonts::ToQFont(const FontSpec& fontSpec) {
     QFont font;
-    const QString family = ResolveFamily(ToQString(spec.family));
+    const QString family = ResolveFamily(ToQString(fontSpec.family));
     if (!family.isEmpty()) font.setFamilies({family});
-    font.setPixelSize(std::max(1, spec.pixelSize));
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(std::max(1, fontSpec.pixelSize));
+    font.setBold(fontSpec.bold);
+    font.setUnderline(fontSpec.underline);
     return font;
 }
 

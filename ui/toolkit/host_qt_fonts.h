@@ -19,7 +19,7 @@ public:
     // The first family the font declares; empty when the bytes are no font.
     std::wstring Register(std::span<const std::byte> bytes);
     void Alias(const std::wstring& layoutFamily, const std::wstring& faceFamily);
-    QFont ToQFont(const FontSpec& spec);
+    QFont ToQFont(const FontSpec& fontSpec);
 
     // An alias when one is set; else the family itself when the system or a
     // registered font has it; else the first registered face (the embedded

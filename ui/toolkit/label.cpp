@@ -88,8 +88,8 @@ void Button::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else Label::SetAttribute(name, value);
 }
 
-void Button::SetNormalImage(std::wstring_view spec) {
-    normalImage_ = ParseImageSpec(spec);
+void Button::SetNormalImage(std::wstring_view imageSpec) {
+    normalImage_ = ParseImageSpec(imageSpec);
     Invalidate();
 }
 

@@ -44,7 +44,7 @@ public:
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void DoEvent(const TEventUI& event) override;
 
-    void SetNormalImage(std::wstring_view spec);
+    void SetNormalImage(std::wstring_view imageSpec);
     Argb GetHotTextColor() const { return hotTextColor_; }
     Argb GetPushedTextColor() const { return pushedTextColor_; }
     Argb GetFocusedTextColor() const { return focusedTextColor_; }

@@ -78,11 +78,11 @@ const ImageCase kImageCases[] = {
 TEST(LayoutAttributes, ImageSpecsReadFileCornerAndDest) {
     for (const ImageCase& c : kImageCases) {
         SCOPED_TRACE(c.name);
-        const ImageSpec spec = ParseImageSpec(c.text);
-        EXPECT_EQ(spec.path, c.path);
-        EXPECT_EQ(spec.corners, c.corners);
-        EXPECT_EQ(spec.hasDest, c.hasDest);
-        EXPECT_EQ(spec.dest, c.dest);
+        const ImageSpec imageSpec = ParseImageSpec(c.text);
+        EXPECT_EQ(imageSpec.path, c.path);
+        EXPECT_EQ(imageSpec.corners, c.corners);
+        EXPECT_EQ(imageSpec.hasDest, c.hasDest);
+        EXPECT_EQ(imageSpec.dest, c.dest);
     }
 }
 
