@@ -139,6 +139,13 @@ TEST(CustomControls, TheShippedLayoutsBuildAndLayOut) {
         skin.manager->SetClientSize(size);
         skin.manager->UpdateLayout();
         EXPECT_NE(skin.manager->FindControl(L"closebtn"), nullptr);
+        if (std::string(file) == "main_window.xml") {
+            EXPECT_EQ(skin.PosOf(L"cmb_lang"), (Rect{48, 358, 48 + 264, 358 + 36}));
+            const Rect start = skin.PosOf(L"start_check");
+            EXPECT_EQ((Point{start.left, start.top}), (Point{48, 497}));
+            EXPECT_EQ(start.Height(), 46);
+            EXPECT_GE(start.Width(), 180);
+        }
     }
 }
 
