@@ -1,0 +1,97 @@
+// The shipped windows drawn for real: the embedded skin and fonts, the
+// toolkit with the custom controls, the Qt host on its offscreen platform.
+// Each layout is saved as a screenshot per language, for people to look at.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lang/lang_pack.h"
+#include "shell/embedded_resource.h"
+#include "shell/platform.h"
+#include "shell/text_convert.h"
+#include "shell/zip_archive.h"
+#include "tests/ui/host/qt_host_fixture.h"
+#include "ui/base/custom_controls.h"
+#include "ui/toolkit/layout_builder.h"
+#include "ui/toolkit/paint_manager.h"
+
+namespace ui::test {
+namespace {
+
+// The pack of one language, read from the embedded language archive.
+LangTextTable PackOf(const std::string& code) {
+    const auto archive = FindEmbeddedResource(L"ZIPRES", 137);
+    CZipArchive zip;
+    if (!archive || zip.Open(archive->data(), archive->size()) != kZipOk) return {};
+    ZipEntry entry;
+    if (zip.FindEntry(Utf8ToWide(code + "/fitprobe/KALOFitProbe.lang"), entry) != kZipOk) return {};
+    std::vector<std::byte> bytes(static_cast<size_t>(entry.uncompressedSize));
+    if (zip.UnpackToBuffer(entry.index, bytes) != kZipOk) return {};
+    return ParseLangPack(bytes).value_or(LangTextTable{});
+}
+
+// Hands the native window's events to the paint manager.
+struct CManagerEvents : IHostWindowEvents {
+    CPaintManager* manager = nullptr;
+    void OnPaint(ICanvas& canvas, const Rect& dirty) override { manager->OnPaint(canvas, dirty); }
+    void OnMouseMove(Point at) override { manager->OnMouseMove(at); }
+    void OnMouseDown(MouseButton button, Point at) override { manager->OnMouseDown(button, at); }
+    void OnMouseUp(MouseButton button, Point at) override { manager->OnMouseUp(button, at); }
+    void OnMouseLeave() override { manager->OnMouseLeave(); }
+    void OnMouseWheel(int delta, Point at) override { manager->OnMouseWheel(delta, at); }
+    void OnTimer(uint32_t id) override { manager->OnTimer(id); }
+    void OnCloseRequested() override {}
+    void OnCustomMessage(uint32_t, uintptr_t, intptr_t) override {}
+};
+
+void RegisterEmbeddedFonts(IHost& host) {
+    static const bool registered = [&host] {
+        for (const int id : {102, 103}) {
+            const auto font = FindEmbeddedResource(L"FONTRES", id);
+            if (!font) continue;
+            const std::wstring face = host.RegisterPrivateFont(*font);
+            if (!face.empty()) host.AliasFontFamily(L"\u601D\u6E90\u9ED1\u4F53 CN Regular", face);
+        }
+        return true;
+    }();
+    (void)registered;
+}
+
+TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
+    IHost& host = QtHost();
+    RegisterEmbeddedFonts(host);
+    const auto archive = CSkinResources::EmbeddedSkinArchive();
+    ASSERT_TRUE(archive);
+    CSkinResources skin(host, *archive);
+    std::filesystem::create_directories(KALO_SCREENSHOT_DIR);
+    for (const std::string code : {"cn", "en", "ru"}) {
+        const LangTextTable texts = PackOf(code);
+        ASSERT_FALSE(texts.empty()) << code;
+        const TextLookup lookup = [&texts](const std::wstring& key) {
+            const auto found = texts.find(key);
+            return found == texts.end() ? std::wstring{} : found->second;
+        };
+        for (const char* file : {"main_window.xml", "minimum_config_window.xml", "display_interface_intro_wnd.xml",
+                                 "msgwnd.xml"}) {
+            SCOPED_TRACE(std::string(file) + " " + code);
+            CLayoutBuilder builder(skin, [](const std::wstring& kind) { return CreateCustomControl(kind); }, lookup);
+            BuiltLayout built = builder.Build(Utf8ToWide(file));
+            ASSERT_TRUE(built.root);
+            const Size size = built.window.size;
+            CManagerEvents events;
+            auto window = host.CreateHostWindow(events, {L"", size, built.window.transparent, nullptr});
+            CPaintManager manager(skin, window.get());
+            events.manager = &manager;
+            manager.AttachRoot(std::move(built.root), built.window, built.fonts);
+            manager.SetClientSize(size);
+            manager.UpdateLayout();
+            const std::string name = std::filesystem::path(file).stem().string() + "_" + code + ".png";
+            EXPECT_TRUE(window->SaveScreenshot(Utf8ToWide(std::string(KALO_SCREENSHOT_DIR) + "/" + name)));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ui::test
