@@ -15,7 +15,73 @@ struct FlowItem {
 
 int ClampMin(int value, int minimum) { return std::max(value, minimum); }
 
+// The stacking direction's view of sizes and rectangles: "main" runs along
+// it, "cross" across it, so that one flow serves rows and columns alike.
+struct Axis {
+    bool vertical;
+    int Main(Size s) const { return vertical ? s.cy : s.cx; }
+    int Cross(Size s) const { return vertical ? s.cx : s.cy; }
+    Size Make(int main, int cross) const { return vertical ? Size{cross, main} : Size{main, cross}; }
+    int MainExtent(const Rect& r) const { return vertical ? r.Height() : r.Width(); }
+    int CrossExtent(const Rect& r) const { return vertical ? r.Width() : r.Height(); }
+    int MainStart(const Rect& r) const { return vertical ? r.top : r.left; }
+    int CrossStart(const Rect& r) const { return vertical ? r.left : r.top; }
+    int MainEnd(const Rect& r) const { return vertical ? r.bottom : r.right; }
+    int CrossEnd(const Rect& r) const { return vertical ? r.right : r.bottom; }
+    int MinMain(const Control& c) const { return vertical ? c.GetMinHeight() : c.GetMinWidth(); }
+    int MinCross(const Control& c) const { return vertical ? c.GetMinWidth() : c.GetMinHeight(); }
+    Rect Place(int mainPos, int crossPos, int main, int cross) const {
+        const int mainEnd = ClampExtent(static_cast<long long>(mainPos) + main);
+        const int crossEnd = ClampExtent(static_cast<long long>(crossPos) + cross);
+        return vertical ? Rect{crossPos, mainPos, crossEnd, mainEnd} : Rect{mainPos, crossPos, mainEnd, crossEnd};
+    }
+};
+
 }  // namespace
+
+void Container::LayoutAlong(const Rect& box, bool vertical) {
+    const Axis axis{vertical};
+    std::vector<FlowItem> flow;
+    long long fixedTotal = 0;
+    int flexible = 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        Control& child = *items_[static_cast<size_t>(i)];
+        if (!IsChildShown(i) || child.IsFloat()) continue;
+        const Rect& pad = child.GetPadding();
+        const long long left = std::max<long long>(0, axis.MainExtent(box) - fixedTotal);
+        const Size want = child.EstimateSize(axis.Make(ClampExtent(left), axis.CrossExtent(box)));
+        const int along = axis.Main(want) > 0 ? ClampMin(axis.Main(want), axis.MinMain(child)) : 0;
+        if (along == 0) ++flexible;
+        fixedTotal += along + axis.MainStart(pad) + axis.MainEnd(pad);
+        flow.push_back({&child, along, want});
+    }
+    const long long rest = std::max<long long>(0, axis.MainExtent(box) - fixedTotal);
+    int position = axis.MainStart(box);
+    int sharedLeft = flexible;
+    long long restLeft = rest;
+    for (FlowItem& item : flow) {
+        Control& child = *item.child;
+        const Rect& pad = child.GetPadding();
+        int main = item.along;
+        if (main == 0) {
+            // The last flexible child takes the remainder of the division.
+            const long long share = sharedLeft == 1 ? restLeft : rest / flexible;
+            main = ClampMin(ClampExtent(share), axis.MinMain(child));
+            restLeft -= share;
+            --sharedLeft;
+            item.want = child.EstimateSize(axis.Make(main, axis.CrossExtent(box)));
+        }
+        int cross = axis.Cross(item.want) > 0
+                        ? axis.Cross(item.want)
+                        : ClampExtent(static_cast<long long>(axis.CrossExtent(box)) - axis.CrossStart(pad) -
+                                      axis.CrossEnd(pad));
+        cross = ClampMin(cross, axis.MinCross(child));
+        const int mainPos = ClampExtent(static_cast<long long>(position) + axis.MainStart(pad));
+        const int crossPos = ClampExtent(static_cast<long long>(axis.CrossStart(box)) + axis.CrossStart(pad));
+        child.SetPos(axis.Place(mainPos, crossPos, main, cross));
+        position = ClampExtent(static_cast<long long>(mainPos) + main + axis.MainEnd(pad));
+    }
+}
 
 Control* Container::GetInterface(std::wstring_view name) {
     return name == L"Container" ? this : Control::GetInterface(name);
@@ -102,92 +168,13 @@ Control* VerticalLayout::GetInterface(std::wstring_view name) {
     return name == L"VerticalLayout" ? this : Container::GetInterface(name);
 }
 
-void VerticalLayout::LayoutFlow(const Rect& box) {
-    std::vector<FlowItem> flow;
-    long long fixedTotal = 0;
-    int flexible = 0;
-    for (int i = 0; i < GetCount(); ++i) {
-        Control& child = *items_[static_cast<size_t>(i)];
-        if (!IsChildShown(i) || child.IsFloat()) continue;
-        const Rect& pad = child.GetPadding();
-        const long long left = std::max<long long>(0, box.Height() - fixedTotal);
-        const Size want = child.EstimateSize({box.Width(), ClampExtent(left)});
-        int along = want.cy > 0 ? ClampMin(want.cy, child.GetMinHeight()) : 0;
-        if (along == 0) ++flexible;
-        fixedTotal += along + pad.top + pad.bottom;
-        flow.push_back({&child, along, want});
-    }
-    const long long rest = std::max<long long>(0, box.Height() - fixedTotal);
-    int y = box.top;
-    int sharedLeft = flexible;
-    long long restLeft = rest;
-    for (FlowItem& item : flow) {
-        Control& child = *item.child;
-        const Rect& pad = child.GetPadding();
-        int height = item.along;
-        if (height == 0) {
-            // The last flexible child takes the remainder of the division.
-            const long long share = sharedLeft == 1 ? restLeft : rest / flexible;
-            height = ClampMin(ClampExtent(share), child.GetMinHeight());
-            restLeft -= share;
-            --sharedLeft;
-            item.want = child.EstimateSize({box.Width(), height});
-        }
-        const Size want = item.want;
-        int width = want.cx > 0 ? want.cx : ClampExtent(static_cast<long long>(box.Width()) - pad.left - pad.right);
-        width = ClampMin(width, child.GetMinWidth());
-        const int top = ClampExtent(static_cast<long long>(y) + pad.top);
-        const int left = ClampExtent(static_cast<long long>(box.left) + pad.left);
-        child.SetPos({left, top, ClampExtent(static_cast<long long>(left) + width),
-                      ClampExtent(static_cast<long long>(top) + height)});
-        y = ClampExtent(static_cast<long long>(top) + height + pad.bottom);
-    }
-}
+void VerticalLayout::LayoutFlow(const Rect& box) { LayoutAlong(box, kVertical); }
 
 Control* HorizontalLayout::GetInterface(std::wstring_view name) {
     return name == L"HorizontalLayout" ? this : Container::GetInterface(name);
 }
 
-void HorizontalLayout::LayoutFlow(const Rect& box) {
-    std::vector<FlowItem> flow;
-    long long fixedTotal = 0;
-    int flexible = 0;
-    for (int i = 0; i < GetCount(); ++i) {
-        Control& child = *items_[static_cast<size_t>(i)];
-        if (!IsChildShown(i) || child.IsFloat()) continue;
-        const Rect& pad = child.GetPadding();
-        const long long left = std::max<long long>(0, box.Width() - fixedTotal);
-        const Size want = child.EstimateSize({ClampExtent(left), box.Height()});
-        int along = want.cx > 0 ? ClampMin(want.cx, child.GetMinWidth()) : 0;
-        if (along == 0) ++flexible;
-        fixedTotal += along + pad.left + pad.right;
-        flow.push_back({&child, along, want});
-    }
-    const long long rest = std::max<long long>(0, box.Width() - fixedTotal);
-    int x = box.left;
-    int sharedLeft = flexible;
-    long long restLeft = rest;
-    for (FlowItem& item : flow) {
-        Control& child = *item.child;
-        const Rect& pad = child.GetPadding();
-        int width = item.along;
-        if (width == 0) {
-            const long long share = sharedLeft == 1 ? restLeft : rest / flexible;
-            width = ClampMin(ClampExtent(share), child.GetMinWidth());
-            restLeft -= share;
-            --sharedLeft;
-            item.want = child.EstimateSize({width, box.Height()});
-        }
-        const Size want = item.want;
-        int height = want.cy > 0 ? want.cy : ClampExtent(static_cast<long long>(box.Height()) - pad.top - pad.bottom);
-        height = ClampMin(height, child.GetMinHeight());
-        const int left = ClampExtent(static_cast<long long>(x) + pad.left);
-        const int top = ClampExtent(static_cast<long long>(box.top) + pad.top);
-        child.SetPos({left, top, ClampExtent(static_cast<long long>(left) + width),
-                      ClampExtent(static_cast<long long>(top) + height)});
-        x = ClampExtent(static_cast<long long>(left) + width + pad.right);
-    }
-}
+void HorizontalLayout::LayoutFlow(const Rect& box) { LayoutAlong(box, kHorizontal); }
 
 Control* TabLayout::GetInterface(std::wstring_view name) {
     return name == L"TabLayout" ? this : Container::GetInterface(name);

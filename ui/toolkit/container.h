@@ -30,6 +30,11 @@ public:
 protected:
     // Places the children that flow, inside `box` (the rect less the inset).
     virtual void LayoutFlow(const Rect& box);
+    // Stacks the flowing children top-down or left-right: fixed sizes stay,
+    // the others share what is left.
+    static constexpr bool kVertical = true;
+    static constexpr bool kHorizontal = false;
+    void LayoutAlong(const Rect& box, bool vertical);
     void PlaceFloat(Control& child);
 
     std::vector<std::unique_ptr<Control>> items_;
