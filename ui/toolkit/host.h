@@ -47,6 +47,8 @@ struct HostWindowOptions {
     Size size;                     // client size in device-independent pixels
     bool transparent = false;      // per-pixel transparent background
     class IHostWindow* owner = nullptr;
+    uint32_t style = 0;            // window_styles.h
+    uint32_t exStyle = 0;
 };
 
 class IHostWindow {
@@ -58,6 +60,16 @@ public:
     virtual bool IsVisible() const = 0;
     virtual void SetTitle(const std::wstring& title) = 0;
     virtual std::wstring Title() const = 0;
+    // Style flags (window_styles.h); hosts map what their platform has.
+    virtual void SetStyle(uint32_t style, uint32_t exStyle) = 0;
+    virtual uint32_t Style() const = 0;
+    virtual uint32_t ExStyle() const = 0;
+    // Before the first Show: a per-pixel transparent background, and a drop
+    // shadow drawn from a nine-slice image in a margin around the client area
+    // (the margin is the image's corners). Every other call of this interface
+    // and of IHostWindowEvents stays in client coordinates.
+    virtual void SetTransparent(bool transparent) = 0;
+    virtual void SetShadow(ImagePtr image, const Corners& margin) = 0;
     virtual void Resize(Size size) = 0;
     virtual Size ClientSize() const = 0;
     // Centres on the owner, or on the screen without one.

@@ -14,6 +14,7 @@
 #include "shell/safe_files.h"
 #include "ui/toolkit/host_qt_canvas.h"
 #include "ui/toolkit/host_qt_convert.h"
+#include "ui/toolkit/window_styles.h"
 
 namespace ui::qt {
 
@@ -31,15 +32,15 @@ protected:
         window_.Paint(painter, event->rect());
     }
     void mouseMoveEvent(QMouseEvent* event) override {
-        if (window_.AcceptsInput()) window_.events_.OnMouseMove(At(event->position()));
+        if (window_.AcceptsInput()) window_.events_.OnMouseMove(window_.ToClient(At(event->position())));
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (const auto button = ButtonOf(event); button && window_.AcceptsInput())
-            window_.events_.OnMouseDown(*button, At(event->position()));
+            window_.events_.OnMouseDown(*button, window_.ToClient(At(event->position())));
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (const auto button = ButtonOf(event); button && window_.AcceptsInput())
-            window_.events_.OnMouseUp(*button, At(event->position()));
+            window_.events_.OnMouseUp(*button, window_.ToClient(At(event->position())));
     }
     void wheelEvent(QWheelEvent* event) override {
         if (!window_.AcceptsInput()) return;
@@ -47,7 +48,7 @@ protected:
         wheelRemainder += event->angleDelta().y();
         const int notches = wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
         wheelRemainder %= QWheelEvent::DefaultDeltasPerStep;
-        if (notches != 0) window_.events_.OnMouseWheel(notches, At(event->position()));
+        if (notches != 0) window_.events_.OnMouseWheel(notches, window_.ToClient(At(event->position())));
     }
     void timerEvent(QTimerEvent* event) override { window_.DeliverTimer(event->timerId()); }
     bool event(QEvent* event) override {
@@ -80,14 +81,12 @@ CQtHostWindow::CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions&
     : events_(events),
       fonts_(fonts),
       owner_(dynamic_cast<CQtHostWindow*>(options.owner)),
-      transparent_(options.transparent),
+      transparent_(false),
+      style_(options.style),
+      exStyle_(options.exStyle),
       surface_(std::make_unique<CQtSurface>(*this)) {
-    surface_->setFlags(Qt::Window | Qt::FramelessWindowHint);
-    if (transparent_) {
-        QSurfaceFormat format = surface_->format();
-        format.setAlphaBufferSize(8);
-        surface_->setFormat(format);
-    }
+    SetStyle(options.style, options.exStyle);
+    SetTransparent(options.transparent);
     if (owner_) surface_->setTransientParent(owner_->surface_.get());
     surface_->setTitle(ToQString(options.title));
     surface_->resize(std::max(1, options.size.cx), std::max(1, options.size.cy));
@@ -100,8 +99,43 @@ void CQtHostWindow::Hide() { surface_->hide(); }
 bool CQtHostWindow::IsVisible() const { return surface_->isVisible(); }
 void CQtHostWindow::SetTitle(const std::wstring& title) { surface_->setTitle(ToQString(title)); }
 std::wstring CQtHostWindow::Title() const { return ToWide(surface_->title()); }
-void CQtHostWindow::Resize(Size size) { surface_->resize(std::max(1, size.cx), std::max(1, size.cy)); }
-Size CQtHostWindow::ClientSize() const { return {surface_->width(), surface_->height()}; }
+
+// The skinned windows draw their own frame, so no style brings back the
+// window manager's; a tool window stays off the task bar.
+void CQtHostWindow::SetStyle(uint32_t style, uint32_t exStyle) {
+    style_ = style;
+    exStyle_ = exStyle;
+    Qt::WindowFlags flags = Qt::FramelessWindowHint;
+    flags |= (exStyle & kExStyleToolWindow) != 0 ? Qt::Tool : Qt::Window;
+    surface_->setFlags(flags);
+}
+
+void CQtHostWindow::SetTransparent(bool transparent) {
+    if (transparent == transparent_) return;
+    transparent_ = transparent;
+    QSurfaceFormat format = surface_->format();
+    format.setAlphaBufferSize(transparent ? 8 : 0);
+    surface_->setFormat(format);
+}
+
+void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
+    const Size client = ClientSize();
+    shadow_ = image ? std::move(image) : nullptr;
+    margin_ = shadow_ ? margin : Corners{};
+    Resize(client);
+}
+
+QRect CQtHostWindow::ToSurface(const Rect& client) const {
+    return ToQRect(client.Offset(margin_.left, margin_.top));
+}
+
+void CQtHostWindow::Resize(Size size) {
+    surface_->resize(std::max(1, size.cx + margin_.left + margin_.right),
+                     std::max(1, size.cy + margin_.top + margin_.bottom));
+}
+Size CQtHostWindow::ClientSize() const {
+    return {surface_->width() - margin_.left - margin_.right, surface_->height() - margin_.top - margin_.bottom};
+}
 QWindow& CQtHostWindow::NativeWindow() { return *surface_; }
 
 void CQtHostWindow::Center() {
@@ -122,7 +156,7 @@ void CQtHostWindow::Restore() { surface_->showNormal(); }
 void CQtHostWindow::StartMove() { surface_->startSystemMove(); }
 void CQtHostWindow::SetInputEnabled(bool enabled) { inputEnabled_ = enabled; }
 void CQtHostWindow::Invalidate(const Rect& rect) {
-    if (!rect.IsEmpty()) surface_->update(ToQRect(rect));
+    if (!rect.IsEmpty()) surface_->update(ToSurface(rect));
 }
 void CQtHostWindow::InvalidateAll() { surface_->update(); }
 
@@ -186,7 +220,12 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setClipRect(dirty);
     CQtCanvas canvas(painter, fonts_);
-    events_.OnPaint(canvas, ToRect(dirty));
+    if (shadow_) {
+        // The shadow image spans the whole surface; its corners are the margin.
+        canvas.DrawImage(*shadow_, Rect{}, Rect{0, 0, surface_->width(), surface_->height()}, margin_, 255);
+    }
+    painter.translate(margin_.left, margin_.top);
+    events_.OnPaint(canvas, ToRect(dirty).Offset(-margin_.left, -margin_.top));
 }
 
 bool CQtHostWindow::SaveScreenshot(const std::wstring& path) {

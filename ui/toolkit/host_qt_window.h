@@ -26,6 +26,11 @@ public:
     bool IsVisible() const override;
     void SetTitle(const std::wstring& title) override;
     std::wstring Title() const override;
+    void SetStyle(uint32_t style, uint32_t exStyle) override;
+    uint32_t Style() const override { return style_; }
+    uint32_t ExStyle() const override { return exStyle_; }
+    void SetTransparent(bool transparent) override;
+    void SetShadow(ImagePtr image, const Corners& margin) override;
     void Resize(Size size) override;
     Size ClientSize() const override;
     void Center() override;
@@ -55,11 +60,18 @@ private:
     // The surface's events; false when the window takes no input now.
     bool AcceptsInput() const { return inputEnabled_; }
     void DeliverTimer(int qtTimerId);
+    // Surface points to client points: the shadow margin lies around the client.
+    Point ToClient(Point surface) const { return {surface.x - margin_.left, surface.y - margin_.top}; }
+    QRect ToSurface(const Rect& client) const;
 
     IHostWindowEvents& events_;
     CQtFonts& fonts_;
     CQtHostWindow* owner_;
     bool transparent_;
+    uint32_t style_;
+    uint32_t exStyle_;
+    ImagePtr shadow_;
+    Corners margin_;
     bool inputEnabled_ = true;
     QEventLoop* modalLoop_ = nullptr;
     std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id

@@ -7,30 +7,15 @@
 #include <filesystem>
 #include <string>
 
-#include "lang/lang_pack.h"
-#include "shell/embedded_resource.h"
-#include "shell/platform.h"
 #include "shell/text_convert.h"
-#include "shell/zip_archive.h"
 #include "tests/ui/host/qt_host_fixture.h"
+#include "tests/ui/support/embedded_skin.h"
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/layout_builder.h"
 #include "ui/toolkit/paint_manager.h"
 
 namespace ui::test {
 namespace {
-
-// The pack of one language, read from the embedded language archive.
-LangTextTable PackOf(const std::string& code) {
-    const auto archive = FindEmbeddedResource(L"ZIPRES", 137);
-    CZipArchive zip;
-    if (!archive || zip.Open(archive->data(), archive->size()) != kZipOk) return {};
-    ZipEntry entry;
-    if (zip.FindEntry(Utf8ToWide(code + "/fitprobe/KALOFitProbe.lang"), entry) != kZipOk) return {};
-    std::vector<std::byte> bytes(static_cast<size_t>(entry.uncompressedSize));
-    if (zip.UnpackToBuffer(entry.index, bytes) != kZipOk) return {};
-    return ParseLangPack(bytes).value_or(LangTextTable{});
-}
 
 // Hands the native window's events to the paint manager.
 struct CManagerEvents : IHostWindowEvents {
@@ -46,19 +31,6 @@ struct CManagerEvents : IHostWindowEvents {
     void OnCustomMessage(uint32_t, uintptr_t, intptr_t) override {}
 };
 
-void RegisterEmbeddedFonts(IHost& host) {
-    static const bool registered = [&host] {
-        for (const int id : {102, 103}) {
-            const auto font = FindEmbeddedResource(L"FONTRES", id);
-            if (!font) continue;
-            const std::wstring face = host.RegisterPrivateFont(*font);
-            if (!face.empty()) host.AliasFontFamily(L"\u601D\u6E90\u9ED1\u4F53 CN Regular", face);
-        }
-        return true;
-    }();
-    (void)registered;
-}
-
 TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
     IHost& host = QtHost();
     RegisterEmbeddedFonts(host);
@@ -67,12 +39,9 @@ TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
     CSkinResources skin(host, *archive);
     std::filesystem::create_directories(KALO_SCREENSHOT_DIR);
     for (const std::string code : {"cn", "en", "ru"}) {
-        const LangTextTable texts = PackOf(code);
+        const LangTextTable texts = EmbeddedPackOf(code);
         ASSERT_FALSE(texts.empty()) << code;
-        const TextLookup lookup = [&texts](const std::wstring& key) {
-            const auto found = texts.find(key);
-            return found == texts.end() ? std::wstring{} : found->second;
-        };
+        const TextLookup lookup = LookupIn(texts);
         for (const char* file : {"main_window.xml", "minimum_config_window.xml", "display_interface_intro_wnd.xml",
                                  "msgwnd.xml"}) {
             SCOPED_TRACE(std::string(file) + " " + code);

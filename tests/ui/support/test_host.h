@@ -52,6 +52,14 @@ public:
     bool IsVisible() const override { return visible; }
     void SetTitle(const std::wstring& title) override { title_ = title; }
     std::wstring Title() const override { return title_; }
+    void SetStyle(uint32_t style, uint32_t exStyle) override {
+        style_ = style;
+        exStyle_ = exStyle;
+    }
+    uint32_t Style() const override { return style_; }
+    uint32_t ExStyle() const override { return exStyle_; }
+    void SetTransparent(bool) override {}
+    void SetShadow(ImagePtr, const Corners&) override {}
     void Resize(Size size) override { size_ = size; }
     Size ClientSize() const override { return size_; }
     void Center() override {}
@@ -81,6 +89,8 @@ public:
 
 private:
     std::wstring title_;
+    uint32_t style_ = 0;
+    uint32_t exStyle_ = 0;
     Size size_;
 };
 

@@ -1,0 +1,116 @@
+#include "ui/base/base_wnd.h"
+
+#include <cstdlib>
+
+#include "shell/log.h"
+#include "ui/base/custom_controls.h"
+#include "ui/toolkit/combo.h"
+#include "ui/toolkit/shared_resources.h"
+#include "ui/toolkit/window_styles.h"
+
+namespace ui {
+
+namespace {
+constexpr int kComboVisibleItems = 6;
+constexpr int kLayoutFailureExitCode = 1;
+}  // namespace
+
+uint32_t CBaseWnd::GetClassStyle() const {
+    return kClassStyleVRedraw | kClassStyleHRedraw | kClassStyleDoubleClicks | kClassStyleSaveBits;
+}
+
+bool CBaseWnd::OnCreate() {
+    if (IHostWindow* host = GetHostWindow()) {
+        const uint32_t style = (host->Style() & ~(kStyleCaption | kStyleThickFrame)) | kStyleClipChildren |
+                               kStyleClipSiblings;
+        host->SetStyle(style, host->ExStyle());
+    }
+    if (CWindowImplBase::OnCreate()) return true;
+    CCTLog::Instance().Log(0, "CBaseWnd::OnCreate", L"layout %ls cannot be built", GetSkinFile().c_str());
+    if (IHost* host = PlatformHost()) host->ShowNativeMessage(L"加载资源文件失败", L"KALO");
+    std::exit(kLayoutFailureExitCode);
+}
+
+std::unique_ptr<Control> CBaseWnd::CreateControl(const std::wstring& kind) { return CreateCustomControl(kind); }
+
+void CBaseWnd::Notify(const TNotifyUI& message) {
+    if (message.type == L"click") OnClick(message);
+}
+
+void CBaseWnd::OnClick(const TNotifyUI& message) {
+    if (message.sender == nullptr) return;
+    const std::wstring& name = message.sender->GetName();
+    IHostWindow* host = GetHostWindow();
+    if (name == L"closebtn") {
+        Close(1);
+    } else if (name == L"closebtnex") {
+        ShowWindow(false);
+    } else if (host == nullptr) {
+        return;
+    } else if (name == L"minbtn") {
+        host->Minimize();
+    } else if (name == L"maxbtn") {
+        host->Maximize();
+    } else if (name == L"restorebtn") {
+        host->Restore();
+    }
+}
+
+Control* CBaseWnd::Find(std::wstring_view element) const {
+    CPaintManager* manager = GetPaintManager();
+    return manager != nullptr ? manager->FindControl(element) : nullptr;
+}
+
+Combo* CBaseWnd::FindCombo(std::wstring_view element) const {
+    Control* control = Find(element);
+    return control != nullptr ? static_cast<Combo*>(control->GetInterface(L"Combo")) : nullptr;
+}
+
+void CBaseWnd::SetTextByKey(std::wstring_view element, const std::wstring& key) { SetText(element, LangText(key)); }
+
+void CBaseWnd::SetText(std::wstring_view element, const std::wstring& text) {
+    if (Control* control = Find(element)) control->SetText(text);
+}
+
+void CBaseWnd::SetVisible(std::wstring_view element, bool visible) {
+    if (Control* control = Find(element)) control->SetVisible(visible);
+}
+
+void CBaseWnd::ShowMask(bool show) { SetVisible(L"ct_mask", show); }
+
+void CBaseWnd::ComboAddItem(std::wstring_view combo, const std::wstring& itemName, const std::wstring& itemText,
+                            int itemHeight) {
+    Combo* box = FindCombo(combo);
+    if (box == nullptr) return;
+    auto item = std::make_unique<ListLabelElement>();
+    item->SetName(itemName);
+    item->SetText(itemText);
+    item->SetFixedHeight(itemHeight);
+    box->Add(std::move(item));
+    Size list = box->GetDropBoxSize();
+    const int grown = list.cy + itemHeight;
+    if (grown <= kComboVisibleItems * itemHeight) {
+        list.cy = grown;
+        box->SetDropBoxSize(list);
+    }
+}
+
+void CBaseWnd::ComboClear(std::wstring_view combo) {
+    Combo* box = FindCombo(combo);
+    if (box == nullptr) return;
+    box->RemoveAll();
+    box->SetDropBoxSize({box->GetDropBoxSize().cx, 0});
+}
+
+void CBaseWnd::ComboSelect(std::wstring_view combo, int index, bool withEvent) {
+    Combo* box = FindCombo(combo);
+    if (box == nullptr) return;
+    if (withEvent) {
+        box->SelectItem(index, true);
+        return;
+    }
+    if (index >= box->GetCount()) index = box->GetCount() - 1;
+    box->SelectItem(index < 0 ? -1 : index, false);
+}
+
+}  // namespace ui

@@ -1,0 +1,50 @@
+#include "ui/toolkit/shared_resources.h"
+
+#include <memory>
+
+#include "shell/embedded_resource.h"
+#include "shell/log.h"
+
+namespace ui {
+
+namespace {
+
+struct SharedState {
+    std::unique_ptr<CSkinResources> skin;
+    std::wstring langFolder;
+    TextLookup lookup;
+};
+
+SharedState& Shared() {
+    static SharedState state;
+    return state;
+}
+
+}  // namespace
+
+CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId) {
+    SharedState& state = Shared();
+    if (state.skin) return state.skin.get();
+    IHost* host = PlatformHost();
+    const auto archive = FindEmbeddedResource(resourceType, resourceId);
+    if (host == nullptr || !archive) {
+        CCTLog::Instance().Log(0, "SharedSkin", L"no skin archive %ls %d", resourceType.c_str(), resourceId);
+        return nullptr;
+    }
+    state.skin = std::make_unique<CSkinResources>(*host, *archive);
+    return state.skin.get();
+}
+
+void InitLang(std::wstring folder, TextLookup lookup) {
+    Shared().langFolder = std::move(folder);
+    Shared().lookup = std::move(lookup);
+}
+
+std::wstring LangText(const std::wstring& key) {
+    const TextLookup& lookup = Shared().lookup;
+    return lookup ? lookup(key) : std::wstring{};
+}
+
+const std::wstring& LangFolder() { return Shared().langFolder; }
+
+}  // namespace ui

@@ -1,0 +1,23 @@
+#pragma once
+// What every window of the process shares: the skin archive (opened when the
+// first window is built and kept for the life of the process) and the
+// language that answers `textid` and text-by-key look-ups. Window thread only.
+
+#include <string>
+
+#include "ui/toolkit/layout_builder.h"
+#include "ui/toolkit/skin_resources.h"
+
+namespace ui {
+
+// The embedded archive of that resource type and id, opened over the platform
+// host on the first call; null without a host or when the archive is missing.
+CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId);
+
+// The language folder and the source of texts by key; an unset source gives
+// empty texts.
+void InitLang(std::wstring folder, TextLookup lookup);
+std::wstring LangText(const std::wstring& key);
+const std::wstring& LangFolder();
+
+}  // namespace ui

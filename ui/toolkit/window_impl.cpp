@@ -1,0 +1,129 @@
+#include "ui/toolkit/window_impl.h"
+
+#include "shell/log.h"
+#include "ui/toolkit/layout_builder.h"
+#include "ui/toolkit/shared_resources.h"
+
+namespace ui {
+
+CWindowImplBase::~CWindowImplBase() {
+    if (manager_) manager_->RemoveNotifier(this);
+    // The tree (and its timers) go before the native window they use.
+    manager_.reset();
+    host_.reset();
+}
+
+bool CWindowImplBase::Create(CWindowImplBase* owner, const std::wstring& title, uint32_t style, uint32_t exStyle) {
+    IHost* host = PlatformHost();
+    if (host == nullptr || host_) return false;
+    HostWindowOptions options;
+    options.title = title;
+    options.owner = owner != nullptr ? owner->GetHostWindow() : nullptr;
+    options.style = style;
+    options.exStyle = exStyle;
+    host_ = host->CreateHostWindow(*this, options);
+    return host_ && OnCreate();
+}
+
+bool CWindowImplBase::OnCreate() {
+    CSkinResources* skin = SharedSkin(GetResourceType(), GetResourceID());
+    if (skin == nullptr) return false;
+    CLayoutBuilder builder(
+        *skin, [this](const std::wstring& kind) { return CreateControl(kind); },
+        [](const std::wstring& key) { return LangText(key); });
+    BuiltLayout built = builder.Build(GetSkinFile());
+    if (!built.root) return false;
+    const WindowAttributes& window = built.window;
+    host_->SetTransparent(window.transparent);
+    if (window.showShadow && window.transparent && !window.shadowImage.empty()) {
+        host_->SetShadow(skin->GetImage(window.shadowImage), window.shadowCorner);
+    }
+    host_->Resize(window.size);
+    manager_ = std::make_unique<CPaintManager>(*skin, host_.get());
+    manager_->SetLangTextSource([](const std::wstring& key) { return LangText(key); });
+    const Size size = window.size;
+    manager_->AttachRoot(std::move(built.root), std::move(built.window), std::move(built.fonts));
+    manager_->SetClientSize(size);
+    manager_->AddNotifier(this);
+    InitWindow();
+    return true;
+}
+
+void CWindowImplBase::CenterWindow() {
+    if (host_) host_->Center();
+}
+
+void CWindowImplBase::ShowWindow(bool show) {
+    if (!host_) return;
+    if (show) {
+        host_->Show();
+    } else {
+        host_->Hide();
+    }
+}
+
+int CWindowImplBase::ShowModal() {
+    if (!host_ || modalRunning_) return 0;
+    modalRunning_ = true;
+    const int code = host_->RunModal();
+    modalRunning_ = false;
+    host_->Hide();
+    return code;
+}
+
+void CWindowImplBase::Close(int code) {
+    if (!host_) return;
+    if (modalRunning_) {
+        host_->EndModal(code);
+        return;
+    }
+    host_->Hide();
+    OnDestroy();
+}
+
+void CWindowImplBase::SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (host_) host_->SendFromOtherThread(message, wParam, lParam);
+}
+
+std::unique_ptr<Control> CWindowImplBase::CreateControl(const std::wstring&) { return nullptr; }
+
+intptr_t CWindowImplBase::HandleCustomMessage(uint32_t, uintptr_t, intptr_t, bool& handled) {
+    handled = false;
+    return 0;
+}
+
+void CWindowImplBase::Notify(const TNotifyUI&) {}
+
+void CWindowImplBase::OnPaint(ICanvas& canvas, const Rect& dirty) {
+    if (manager_) manager_->OnPaint(canvas, dirty);
+}
+void CWindowImplBase::OnMouseMove(Point at) {
+    if (manager_) manager_->OnMouseMove(at);
+}
+void CWindowImplBase::OnMouseDown(MouseButton button, Point at) {
+    if (manager_) manager_->OnMouseDown(button, at);
+}
+void CWindowImplBase::OnMouseUp(MouseButton button, Point at) {
+    if (manager_) manager_->OnMouseUp(button, at);
+}
+void CWindowImplBase::OnMouseLeave() {
+    if (manager_) manager_->OnMouseLeave();
+}
+void CWindowImplBase::OnMouseWheel(int delta, Point at) {
+    if (manager_) manager_->OnMouseWheel(delta, at);
+}
+void CWindowImplBase::OnTimer(uint32_t timerId) {
+    if (manager_) manager_->OnTimer(timerId);
+}
+void CWindowImplBase::OnCloseRequested() { Close(kSystemCloseCode); }
+
+void CWindowImplBase::OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    bool handled = true;
+    HandleCustomMessage(message, wParam, lParam, handled);
+    if (!handled) {
+        CCTLog::Instance().Log(2, "CWindowImplBase::OnCustomMessage", L"message 0x%x not handled by %ls", message,
+                               GetWindowClassName().c_str());
+    }
+}
+
+}  // namespace ui
