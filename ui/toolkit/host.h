@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "ui/toolkit/canvas.h"
 #include "ui/toolkit/geometry.h"
@@ -105,6 +106,10 @@ public:
     // The window's current content as an image file (PNG), for tests and
     // screenshots.
     virtual bool SaveScreenshot(const std::wstring& path) = 0;
+    // The whole window drawn now into premultiplied 0xAARRGGBB pixels, row
+    // by row at one pixel per device-independent pixel; returns the size
+    // (shadow margin included).
+    virtual Size PaintInto(std::vector<Argb>& pixels) = 0;
 };
 
 class IHost {

@@ -15,8 +15,9 @@ ImagePtr DecodePng(std::span<const std::byte> bytes, int scale) {
     // Naming the format keeps Qt from guessing another decoder for the bytes.
     if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "PNG"))
         return nullptr;
-    // Premultiplied is what the raster painter blends fastest.
-    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    // Premultiplied is what the raster painter blends fastest; opaque images
+    // (the big backgrounds) draw as fast as they come and skip the copy.
+    if (image.format() != QImage::Format_RGB32) image.convertTo(QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     return std::make_shared<CQtImage>(std::move(image));
 }

@@ -228,6 +228,18 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     events_.OnPaint(canvas, ToRect(dirty).Offset(-margin_.left, -margin_.top));
 }
 
+Size CQtHostWindow::PaintInto(std::vector<Argb>& pixels) {
+    const QSize size = surface_->size();
+    pixels.assign(static_cast<size_t>(size.width()) * static_cast<size_t>(size.height()), 0);
+    QImage image(reinterpret_cast<uchar*>(pixels.data()), size.width(), size.height(),
+                 QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        Paint(painter, QRect(QPoint(0, 0), size));
+    }
+    return {size.width(), size.height()};
+}
+
 bool CQtHostWindow::SaveScreenshot(const std::wstring& path) {
     // Painting into an image rather than grabbing the screen works on every
     // platform, offscreen included.

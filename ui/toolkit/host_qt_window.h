@@ -51,6 +51,7 @@ public:
     void EndModal(int code) override;
     void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     bool SaveScreenshot(const std::wstring& path) override;
+    Size PaintInto(std::vector<Argb>& pixels) override;
 
     QWindow& NativeWindow();
 

@@ -78,6 +78,7 @@ public:
     void EndModal(int) override {}
     void SendFromOtherThread(uint32_t, uintptr_t, intptr_t) override {}
     bool SaveScreenshot(const std::wstring&) override { return false; }
+    Size PaintInto(std::vector<Argb>&) override { return {}; }
 
     bool visible = false;
     bool input = true;
