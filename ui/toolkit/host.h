@@ -4,7 +4,7 @@
 // platform, each in files of its own (host_qt*.cpp on Linux, host_win*.cpp on
 // Windows); the toolkit core and everything above it see only this header.
 //
-// Every call is made on the window thread except SendFromOtherThread.
+// Every call is made on the window thread except IHost::Post.
 
 #include <cstdint>
 #include <functional>
@@ -38,8 +38,8 @@ public:
     virtual void OnTimer(uint32_t timerId) = 0;
     // The user asked to close the window (system menu, window manager).
     virtual void OnCloseRequested() = 0;
-    // A message sent with SendFromOtherThread, handled on the window thread
-    // while the sender waits.
+    // A message another thread sent through the window's CCrossThreadSender,
+    // handled on the window thread while the sender waits.
     virtual void OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 };
 
@@ -98,11 +98,6 @@ public:
     virtual int RunModal() = 0;
     virtual void EndModal(int code) = 0;
 
-    // From any thread: delivers the message to OnCustomMessage on the window
-    // thread and returns once it has been handled (at once when called on the
-    // window thread itself).
-    virtual void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
-
     // The window's current content as an image file (PNG), for tests and
     // screenshots.
     virtual bool SaveScreenshot(const std::wstring& path) = 0;
@@ -149,7 +144,7 @@ public:
     // The message loop of the program, until Quit.
     virtual int RunMessageLoop() = 0;
     virtual void Quit(int code) = 0;
-    // Runs `task` on the window thread soon (from the window thread).
+    // Runs `task` on the window thread soon; callable from any thread.
     virtual void Post(std::function<void()> task) = 0;
 };
 

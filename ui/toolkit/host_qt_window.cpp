@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
-#include <QThread>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -202,16 +201,6 @@ int CQtHostWindow::RunModal() {
 
 void CQtHostWindow::EndModal(int code) {
     if (modalLoop_) modalLoop_->exit(code);
-}
-
-void CQtHostWindow::SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    const auto deliver = [this, message, wParam, lParam] { events_.OnCustomMessage(message, wParam, lParam); };
-    if (QThread::currentThread() == surface_->thread()) {
-        deliver();
-        return;
-    }
-    // The call waits until the window thread has run it (or dropped it with the window).
-    QMetaObject::invokeMethod(surface_.get(), deliver, Qt::BlockingQueuedConnection);
 }
 
 void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {

@@ -49,7 +49,6 @@ public:
     // destroys it. EndModal outside a modal run does nothing.
     int RunModal() override;
     void EndModal(int code) override;
-    void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     bool SaveScreenshot(const std::wstring& path) override;
     Size PaintInto(std::vector<Argb>& pixels) override;
 

@@ -7,6 +7,7 @@
 namespace ui {
 
 CWindowImplBase::~CWindowImplBase() {
+    if (sender_) sender_->Detach();
     if (manager_) manager_->RemoveNotifier(this);
     // The tree (and its timers) go before the native window they use.
     manager_.reset();
@@ -22,7 +23,9 @@ bool CWindowImplBase::Create(CWindowImplBase* owner, const std::wstring& title, 
     options.style = style;
     options.exStyle = exStyle;
     host_ = host->CreateHostWindow(*this, options);
-    return host_ && OnCreate();
+    if (!host_) return false;
+    sender_ = std::make_shared<CCrossThreadSender>(*host, *this);
+    return OnCreate();
 }
 
 bool CWindowImplBase::OnCreate() {
@@ -73,16 +76,13 @@ int CWindowImplBase::ShowModal() {
 
 void CWindowImplBase::Close(int code) {
     if (!host_) return;
+    sender_->Detach();
     if (modalRunning_) {
         host_->EndModal(code);
         return;
     }
     host_->Hide();
     OnDestroy();
-}
-
-void CWindowImplBase::SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (host_) host_->SendFromOtherThread(message, wParam, lParam);
 }
 
 std::unique_ptr<Control> CWindowImplBase::CreateControl(const std::wstring&) { return nullptr; }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "ui/toolkit/cross_thread_sender.h"
 #include "ui/toolkit/host.h"
 #include "ui/toolkit/paint_manager.h"
 
@@ -36,11 +37,13 @@ public:
     // meanwhile. The window is hidden again when it returns the close code.
     int ShowModal();
     // Ends a modal run with the code; a window that runs no modal loop is
-    // hidden and OnDestroy runs.
+    // hidden and OnDestroy runs. Either way the window takes no more
+    // messages from other threads.
     void Close(int code);
-    // From any thread: handled by HandleCustomMessage on the window thread
-    // while the caller waits.
-    void SendFromOtherThread(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // What worker threads keep to send this window a message, handled by
+    // HandleCustomMessage on the window thread while they wait; null before
+    // Create. It stays valid after the window is gone.
+    std::shared_ptr<CCrossThreadSender> GetCrossThreadSender() const { return sender_; }
 
     IHostWindow* GetHostWindow() const { return host_.get(); }
     CPaintManager* GetPaintManager() const { return manager_.get(); }
@@ -82,6 +85,7 @@ protected:
 private:
     std::unique_ptr<IHostWindow> host_;
     std::unique_ptr<CPaintManager> manager_;
+    std::shared_ptr<CCrossThreadSender> sender_;
     bool modalRunning_ = false;
 };
 

@@ -1,5 +1,5 @@
 // Windows of the Qt host on the offscreen platform: timers, modal runs,
-// input while disabled, the cross-thread message, images and screenshots.
+// input while disabled, posting from other threads, images and screenshots.
 
 #include <gtest/gtest.h>
 
@@ -75,29 +75,27 @@ TEST(QtHostWindow, InputReachesTheEventsOnlyWhileEnabled) {
     }
 }
 
-TEST(QtHostWindow, MessageFromAnotherThreadIsHandledOnTheWindowThreadWhileTheSenderWaits) {
-    CRecordedEvents events;
-    auto window = MakeWindow(events);
+TEST(QtHost, TasksPostedFromAnyThreadRunOnTheWindowThreadInOrder) {
+    IHost& host = QtHost();
     const auto windowThread = std::this_thread::get_id();
     std::vector<std::string> order;
     bool allOnWindowThread = true;
-    events.message = [&](uint32_t message, uintptr_t w, intptr_t l) {
+    const auto record = [&](std::string what) {
         allOnWindowThread = allOnWindowThread && std::this_thread::get_id() == windowThread;
-        order.push_back("handled " + std::to_string(message) + " " + std::to_string(w) + " " + std::to_string(l));
-        if (message == 2) QtHost().Quit(0);
+        order.push_back(std::move(what));
     };
-    window->SendFromOtherThread(0, 0, 0);  // on the window thread itself: at once
-    order.push_back("returned on window thread");
-    std::thread sender([&] {
-        window->SendFromOtherThread(0x401, 5, -6);
-        order.push_back("sender resumed");
-        window->SendFromOtherThread(2, 0, 0);
+    std::thread poster([&] {
+        host.Post([&] { record("first"); });
+        host.Post([&] {
+            record("second");
+            host.Quit(0);
+        });
     });
-    QtHost().RunMessageLoop();
-    sender.join();
+    poster.join();
+    host.Post([&] { record("from the window thread"); });
+    host.RunMessageLoop();
     EXPECT_TRUE(allOnWindowThread);
-    EXPECT_EQ(order, (std::vector<std::string>{"handled 0 0 0", "returned on window thread", "handled 1025 5 -6",
-                                               "sender resumed", "handled 2 0 0"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "from the window thread"}));
 }
 
 TEST(QtHost, DecodesPngOnly) {

@@ -76,7 +76,6 @@ public:
     void KillTimer(uint32_t id) override { timers.erase(id); }
     int RunModal() override { return 0; }
     void EndModal(int) override {}
-    void SendFromOtherThread(uint32_t, uintptr_t, intptr_t) override {}
     bool SaveScreenshot(const std::wstring&) override { return false; }
     Size PaintInto(std::vector<Argb>&) override { return {}; }
 

@@ -308,7 +308,7 @@ TEST_F(WindowsTest, MessageFromAnotherThreadIsHandledOnTheWindowThreadWhileTheSe
     std::thread sender;
     const int code = RunModalWhile(window, [&] {
         sender = std::thread([&] {
-            window.SendFromOtherThread(0x401, 0, 0);
+            EXPECT_TRUE(window.GetCrossThreadSender()->Send(0x401, 0, 0));
             senderReturned = true;
         });
     });
@@ -317,6 +317,29 @@ TEST_F(WindowsTest, MessageFromAnotherThreadIsHandledOnTheWindowThreadWhileTheSe
     EXPECT_TRUE(handledOnWindowThread);
     EXPECT_TRUE(senderWasWaiting);
     EXPECT_TRUE(senderReturned);
+}
+
+TEST_F(WindowsTest, SenderIsReleasedWhenTheWindowGoesAwayAndTheWindowThreadCanJoinIt) {
+    // The worker sends while the window thread is busy closing the window
+    // and then joins the worker, as a window closed during a check does.
+    std::shared_ptr<CCrossThreadSender> sender;
+    std::atomic<bool> sent{false};
+    bool delivered = false;
+    std::thread worker;
+    {
+        CLayoutWindow window(L"msgwnd.xml");
+        window.custom = [&](uint32_t) { delivered = true; };
+        ASSERT_TRUE(window.Create(nullptr, L"", kStylePopupDialog, 0));
+        sender = window.GetCrossThreadSender();
+        worker = std::thread([&] { sent = sender->Send(0x401, 0, 0); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    worker.join();  // would hang for ever if the sender still waited
+    EXPECT_FALSE(sent);
+    EXPECT_FALSE(sender->Send(0x401, 0, 0));
+    // The message posted before the window went away finds nobody.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delivered);
 }
 
 TEST_F(WindowsTest, LayoutThatCannotBeBuiltTellsTheUserAndEndsTheProcessWithCodeOne) {
