@@ -11,6 +11,7 @@
 #include "engine/check_env_thread.h"
 #include "engine/check_helper.h"
 #include "remote/config_service.h"
+#include "shell/crash_dump.h"
 #include "shell/kalo_base.h"
 #include "shell/safe_files.h"
 #include "shell/text_convert.h"
@@ -75,6 +76,8 @@ void ReportDownload(const CheckOutcome& outcome) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else, so that a fault anywhere after leaves a dump.
+    InstallCrashDumpHandler();
     const CliParseResult parsed = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n\n%s", parsed.error.c_str(), kCliUsage);

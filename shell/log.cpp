@@ -31,6 +31,15 @@ void CCTLog::Close() {
     file_.Close();
 }
 
+bool CCTLog::TryWriteLine(std::string_view line) {
+    if (!IsEnabled() || !HasFile()) return false;
+    // The C library's try-lock of a plain mutex answers "busy" to its own
+    // holder as well, so a crash inside a log write skips the line.
+    std::unique_lock guard(lock_, std::try_to_lock);
+    if (!guard.owns_lock() || !file_.IsOpen()) return false;
+    return file_.Write(line);
+}
+
 std::wstring FormatLogTimestamp(const std::tm& t) {
     const int month = t.tm_mon + 1;
     const int year = t.tm_year + 1900;

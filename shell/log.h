@@ -10,6 +10,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "shell/safe_files.h"
 #include "shell/wide_format.h"
@@ -43,6 +44,11 @@ public:
     bool IsEnabled() const { return enabled_.load(std::memory_order_relaxed); }
     // Closes the file and disables the logger (process exit, and tests).
     void Close();
+    // For the crash handler, which may run while this thread or another holds
+    // the lock and must not allocate: appends one finished line (stamp, tag,
+    // thread and all) only when the lock is free at once, never waiting.
+    // False when it is taken, or the logger is off or has no file.
+    bool TryWriteLine(std::string_view line);
 
     // Where the console copy of each line goes: standard output by default;
     // null drops it (a terminal front end that prints its own result there).

@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libgcrypt20-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  python3 zip unzip
+  python3 zip unzip gdb
   librsvg2-bin fonts-noto-cjk python3-fonttools
   hwdata libdrm-common
   qt6-base-dev fonts-dejavu-core

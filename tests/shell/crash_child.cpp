@@ -1,0 +1,81 @@
+// A program that crashes on purpose, for the crash-dump tests: it starts as
+// the real program does (crash handler first, then the base environment with
+// its folders and log, below $XDG_DATA_HOME), starts worker threads that spin,
+// wait and sleep, and then crashes in the way its argument names. It is built
+// without sanitizers, so that its faults reach the handler as faults.
+
+#include <sys/resource.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "shell/crash_dump.h"
+#include "shell/kalo_base.h"
+#include "shell/platform.h"
+
+namespace {
+
+int* volatile g_nowhere = nullptr;
+volatile int g_zero = 0;
+volatile int g_seven = 7;  // 1 / x compiles to a comparison, not a division
+std::atomic<bool> g_workersReady[3];
+
+[[gnu::noinline]] void CrashByNullWrite() { *g_nowhere = 1; }
+[[gnu::noinline]] void CrashByAbort() { std::abort(); }
+[[gnu::noinline]] int CrashByDivision() { return g_seven / g_zero; }
+
+void StartWorkers(std::vector<std::thread>& workers) {
+    static std::mutex lock;
+    static std::condition_variable never;
+    workers.emplace_back([] {
+        volatile unsigned long spins = 0;
+        g_workersReady[0] = true;
+        for (;;) spins = spins + 1;
+    });
+    workers.emplace_back([] {
+        std::unique_lock guard(lock);
+        g_workersReady[1] = true;
+        never.wait(guard, [] { return false; });
+    });
+    workers.emplace_back([] {
+        g_workersReady[2] = true;
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+    });
+    for (auto& ready : g_workersReady) {
+        while (!ready) std::this_thread::yield();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    // The system's own core file is not what the tests look at.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    if (!InstallCrashDumpHandler()) return 3;
+    SetDebugOutput(nullptr);
+    CKALOBase& base = CKALOBase::Instance();
+    if (!base.Init(L"KALOFitProbe", false)) return 4;
+
+    std::vector<std::thread> workers;
+    StartWorkers(workers);
+    const std::string mode = argv[1];
+    if (mode == "null-write-in-thread" || mode == "no-dump-folder") {
+        if (mode == "no-dump-folder") std::filesystem::remove_all(ToFsPath(base.CrashDumpFolder()));
+        std::thread crasher(CrashByNullWrite);
+        crasher.join();
+    } else if (mode == "abort") {
+        CrashByAbort();
+    } else if (mode == "divide-by-zero") {
+        return CrashByDivision();
+    }
+    return 5;  // no crash happened
+}
