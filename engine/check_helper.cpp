@@ -19,7 +19,7 @@ void CCheckHelper::ResetCachePath(const std::wstring& dataFolder) {
 void CCheckHelper::GetLatestConfig() {
     lastDownload_ = {};
     if (!downloadEnabled_ || cachePath_.empty()) return;
-    lastDownload_ = DownloadLatestConfig(languageCode_, cachePath_);
+    lastDownload_ = DownloadLatestConfig(languageCode_, cachePath_, &cancelRequested_);
 }
 
 uint32_t CCheckHelper::RunCheck(const std::wstring* language) {

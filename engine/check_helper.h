@@ -4,6 +4,7 @@
 // to the configuration service; windows and the terminal read the finished
 // check through it.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,7 +31,15 @@ public:
     void ResetCachePath(const std::wstring& dataFolder);
 
     // Downloads the latest rule set into the cache; failures keep the old one.
+    // A cancel request ends the download at once (the cache is kept too).
     void GetLatestConfig();
+
+    // Ends a download under way, and any started later, until ClearCancel:
+    // the owner of a worker calls it when the worker is to stop. Safe from
+    // any thread while another one downloads.
+    void RequestCancel() { cancelRequested_.store(true, std::memory_order_release); }
+    // Lets downloads run again; the owner calls it before starting a worker.
+    void ClearCancel() { cancelRequested_.store(false, std::memory_order_release); }
 
     // The whole check: a fresh engine, the download, the adapter probe and
     // the classification. A null language keeps the stored one. Returns the
@@ -59,6 +68,8 @@ private:
     DownloadReport lastDownload_;
     bool downloadEnabled_ = true;
     EngineFactory makeEngine_;
+    // The one member another thread touches: handed to the download.
+    std::atomic<bool> cancelRequested_{false};
 };
 
 // 2: game tier passes and SteamVR was found; 3: game tier passes without

@@ -14,6 +14,7 @@ const wchar_t* HttpFailureText(HttpFailure failure) {
         case HttpFailure::TimedOut: return L"timed out";
         case HttpFailure::TooLarge: return L"answer too large";
         case HttpFailure::TransferFailed: return L"transfer failed";
+        case HttpFailure::Cancelled: return L"cancelled";
     }
     return L"transfer failed";
 }

@@ -3,6 +3,7 @@
 // per platform (http_client_linux.cpp: libcurl; http_client_win.cpp: WinINet),
 // both using the system's proxy settings and the user agent "Sorvik".
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -18,6 +19,11 @@ struct HttpClientOptions {
     // A whole-body answer larger than this is a failed request: no rule-set
     // document comes near it, and it bounds what one answer can take.
     size_t maxBodyBytes = 8u * 1024u * 1024u;
+    // While a request waits, raising this flag (from any thread) ends it
+    // within a fraction of a second as Cancelled: a window that closes must
+    // not wait for a service that accepted the connection and stays silent.
+    // Not owned; it must outlive the client. Null: requests cannot be cancelled.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Why a request brought no answer.
@@ -28,8 +34,9 @@ enum class HttpFailure {
     TimedOut,        // the request's own limit or the caller's deadline passed
     TooLarge,        // the body exceeds maxBodyBytes
     TransferFailed,  // the connection broke or the answer was not HTTP
+    Cancelled,       // the options' cancel flag was raised
 };
-// "timed out", "cannot connect", ... for log lines and messages.
+// "timed out", "cannot connect", "cancelled", ... for log lines and messages.
 const wchar_t* HttpFailureText(HttpFailure failure);
 
 struct HttpResponse {

@@ -4,6 +4,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -19,6 +20,44 @@ struct EasyCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
+
+struct MultiCleanup {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
+
+// An easy handle taking part in a multi handle's transfers, taken out again
+// on every path (before either handle is cleaned up).
+class CAttachedTransfer {
+public:
+    CAttachedTransfer(CURLM* multi, CURL* easy)
+        : multi_(multi), easy_(easy), attached_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
+    ~CAttachedTransfer() {
+        if (attached_) curl_multi_remove_handle(multi_, easy_);
+    }
+    CAttachedTransfer(const CAttachedTransfer&) = delete;
+    CAttachedTransfer& operator=(const CAttachedTransfer&) = delete;
+    bool IsAttached() const { return attached_; }
+
+private:
+    CURLM* multi_;
+    CURL* easy_;
+    bool attached_;
+};
+
+// How long one wait for network activity lasts before the cancel flag is
+// looked at again. curl's own progress callback comes only about once a
+// second while a request waits to connect or for its first byte; this bounds
+// the delay between a raised flag and the end of the request.
+constexpr int kCancelPollMs = 50;
+
+bool IsRaised(const std::atomic<bool>* flag) { return flag != nullptr && flag->load(std::memory_order_acquire); }
+
+// Aborts a transfer from inside curl (CURLE_ABORTED_BY_CALLBACK) as soon as
+// the flag is seen, even in the middle of a long run of reads.
+int AbortWhenCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return IsRaised(static_cast<const std::atomic<bool>*>(context)) ? 1 : 0;
+}
 
 bool EnsureCurlInitialised() {
     static std::once_flag once;
@@ -37,6 +76,8 @@ struct BodySink {
 
 HttpFailure FailureOf(CURLcode result, const BodySink& sink) {
     switch (result) {
+        case CURLE_ABORTED_BY_CALLBACK:
+            return HttpFailure::Cancelled;
         case CURLE_OPERATION_TIMEDOUT:
             return HttpFailure::TimedOut;
         case CURLE_COULDNT_RESOLVE_HOST:
@@ -116,6 +157,7 @@ private:
 
     HttpResponse Perform(const std::string& url, BodySink& sink, HttpDeadline deadline) const {
         if (!HasHttpScheme(url)) return Failed(HttpFailure::BadAddress);
+        if (IsRaised(options_.cancel)) return Failed(HttpFailure::Cancelled);
         const auto limit = TimeLimit(deadline);
         if (!limit) return Failed(HttpFailure::TimedOut);
         if (!EnsureCurlInitialised()) return Failed(HttpFailure::TransferFailed);
@@ -143,8 +185,17 @@ private:
         }
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+        if (options_.cancel != nullptr) {
+            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AbortWhenCancelled);
+            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, options_.cancel);
+            // A cancelled (or timed-out) request must not wait at clean-up
+            // for a name look-up still under way in curl's resolver thread;
+            // that thread is left to finish on its own.
+            curl_easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L);
+        }
 
-        const CURLcode result = curl_easy_perform(curl);
+        const CURLcode result = RunTransfer(curl);
         const bool stoppedAfterPrefix = result == CURLE_WRITE_ERROR && sink.prefixComplete;
         if (result != CURLE_OK && !stoppedAfterPrefix) return Failed(FailureOf(result, sink));
 
@@ -152,6 +203,28 @@ private:
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
         response.body = std::move(sink.body);
         return response;
+    }
+
+    // curl_easy_perform, but with the waits cut into short polls so that a
+    // raised cancel flag ends the request at once. curl's own time-outs still
+    // apply: a poll returns early when one of its timers falls due.
+    CURLcode RunTransfer(CURL* curl) const {
+        const MultiHandle multi(curl_multi_init());
+        if (!multi) return CURLE_OUT_OF_MEMORY;
+        const CAttachedTransfer transfer(multi.get(), curl);
+        if (!transfer.IsAttached()) return CURLE_FAILED_INIT;
+        for (;;) {
+            if (IsRaised(options_.cancel)) return CURLE_ABORTED_BY_CALLBACK;
+            int running = 0;
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
+            if (running == 0) break;
+            if (curl_multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr) != CURLM_OK) return CURLE_FAILED_INIT;
+        }
+        int queued = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl) return message->data.result;
+        }
+        return CURLE_FAILED_INIT;
     }
 
     HttpClientOptions options_;

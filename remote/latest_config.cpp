@@ -99,6 +99,13 @@ public:
         CCTLog::Instance().Log(0, kLogTag, L"%ls request failed: %ls", what, HttpFailureText(failure));
         return HttpFailureText(failure);
     }
+    // A download stopped by its cancel flag: one line naming the step it
+    // stopped at, and nothing further is done.
+    DownloadReport Cancelled(const wchar_t* step, const wchar_t* what) {
+        const wchar_t* cause = HttpFailureText(HttpFailure::Cancelled);
+        CCTLog::Instance().Log(0, kLogTag, L"%ls failed: %ls", what, cause);
+        return Fail(LatestConfigOutcome::Cancelled, step, cause);
+    }
     DownloadReport Stored() {
         report_.outcome = LatestConfigOutcome::Stored;
         report_.failure.clear();
@@ -111,6 +118,14 @@ private:
 
 std::wstring StatusText(long status) { return L"HTTP status " + std::to_wstring(status); }
 
+// True once the caller wants the download to end: a request came back
+// cancelled, or the flag went up while (or before) it ran through a client
+// that does not watch it.
+bool IsCancelled(const LatestConfigRequest& request, HttpFailure failure = HttpFailure::None) {
+    return failure == HttpFailure::Cancelled ||
+           (request.cancel != nullptr && request.cancel->load(std::memory_order_acquire));
+}
+
 }  // namespace
 
 DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request) {
@@ -119,6 +134,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
 
     // Without the service's clock the PC clock signs the request.
     const ServerTimeAnswer time = RequestServerTime(http, request.baseUrl, deadline);
+    if (IsCancelled(request, time.failure)) return steps.Cancelled(L"address", L"service time request");
     if (time.failure != HttpFailure::None) {
         steps.RequestFailed(L"service time", time.failure);
     } else if (!IsSuccessStatus(time.status)) {
@@ -128,6 +144,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     const std::string signedAddress = AppendAccessToken(
         RuleSetRequestAddress(request.baseUrl, request.languageCode), time.time, request.baseUrl);
     HttpResponse answer = http.Get(signedAddress, deadline);
+    if (IsCancelled(request, answer.failure)) return steps.Cancelled(L"address", L"config url request");
     std::wstring answerCause = L"not a JSON object";
     if (!answer.ok()) {
         answerCause = steps.RequestFailed(L"config url", answer.failure);
@@ -153,6 +170,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     }
 
     HttpResponse download = http.Get(url, deadline);
+    if (IsCancelled(request, download.failure)) return steps.Cancelled(L"document", L"config document request");
     if (!download.ok()) {
         const std::wstring cause = steps.RequestFailed(L"config document", download.failure);
         return steps.Fail(LatestConfigOutcome::DocumentNotLoaded, L"document", cause);
@@ -173,6 +191,9 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
                                Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", L"not a rule set");
     }
+    // The flag may have gone up after the last byte arrived: the cache is
+    // still left alone.
+    if (IsCancelled(request)) return steps.Cancelled(L"cache", L"cache write");
     if (!ReplaceFileAtomically(request.cachePath, document)) {
         const std::wstring cause = SystemErrorText(LastSystemError());
         CCTLog::Instance().Log(0, kLogTag, L"cannot write the rule-set cache (%ls): %ls", cause.c_str(),
@@ -182,7 +203,12 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     return steps.Stored();
 }
 
-DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath) {
-    const auto http = CreateHttpClient();
-    return DownloadLatestConfig(*http, {ConfigServiceBaseUrl(), languageCode, cachePath});
+DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath,
+                                    const std::atomic<bool>* cancel) {
+    HttpClientOptions options;
+    options.cancel = cancel;
+    const auto http = CreateHttpClient(options);
+    LatestConfigRequest request{ConfigServiceBaseUrl(), languageCode, cachePath};
+    request.cancel = cancel;
+    return DownloadLatestConfig(*http, request);
 }

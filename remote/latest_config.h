@@ -6,6 +6,7 @@
 
 #include <json/value.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ enum class LatestConfigOutcome {
     DocumentNotLoaded,  // the document did not download, or was empty
     DocumentRejected,   // an error answer or not a rule set (logged)
     CacheNotWritten,    // the cache file could not be replaced
+    Cancelled,          // the request's cancel flag was raised (logged)
 };
 
 // The three requests together may take this long, whatever each one's own
@@ -52,6 +54,10 @@ struct LatestConfigRequest {
     std::wstring languageCode; // the "language" query parameter, e.g. L"cn"
     std::wstring cachePath;    // the cache file to replace
     std::chrono::milliseconds timeLimit = kDownloadTimeLimit;
+    // Raised (from any thread): no further step is taken and the cache is
+    // left alone. A request under way ends at once only when the client was
+    // made with the same flag in its options. Not owned; null: not cancellable.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // What one download did, for the front ends. Each failed step has also
@@ -65,5 +71,7 @@ struct DownloadReport {
 };
 
 DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest& request);
-// Against ConfigServiceBaseUrl() with the production time-outs.
-DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath);
+// Against ConfigServiceBaseUrl() with the production time-outs; the flag, when
+// given, cancels both the steps and a request under way.
+DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath,
+                                    const std::atomic<bool>* cancel = nullptr);

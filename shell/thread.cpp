@@ -23,9 +23,14 @@ bool CCTThread::Start() {
 
 void CCTThread::Stop() {
     if (!thread_.joinable()) return;
+    RequestStop();
+    thread_.join();
+}
+
+void CCTThread::RequestStop() {
+    if (!thread_.joinable()) return;
     stopRequested_.store(true, std::memory_order_release);
     WakeForStop();
-    thread_.join();
 }
 
 void CCTThread::Wait() {

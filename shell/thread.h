@@ -3,8 +3,10 @@
 //
 // Stopping is cooperative: a thread cannot be killed safely (it could hold the
 // logger's lock, or a half-written cache file), so Stop() raises a flag that
-// Run() may poll through IsStopRequested(), then waits for Run() to return.
-// Every Run() in the program is bounded (network time-outs), so the wait is.
+// Run() may poll through IsStopRequested(), wakes a Run() that waits
+// (WakeForStop), then waits for Run() to return. Every Run() in the program
+// is bounded (network time-outs), and the workers that download cancel the
+// download when woken, so the wait is short.
 
 #include <atomic>
 #include <cstdint>
@@ -29,8 +31,14 @@ public:
     // thread and starts a new one. A thread that cannot be created leaves no
     // thread behind and still answers true.
     virtual bool Start();
-    // Asks Run() to stop, waits for it, and releases the thread.
+    // Asks Run() to stop, waits for it, and releases the thread:
+    // RequestStop(), then the wait.
     virtual void Stop();
+    // Asks Run() to stop and wakes it, without waiting, so that an owner can
+    // let the worker wind down while it closes, and Stop() or Wait() later.
+    // Nothing happens without a thread. Called by the thread that owns the
+    // object, like Start() and Stop().
+    void RequestStop();
     // Waits for Run() to return on its own, then releases the thread.
     void Wait();
 
@@ -42,7 +50,8 @@ public:
 protected:
     void StartIfAutoStart();
     bool IsStopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
-    // Called by Stop() after the stop request is raised and before it waits:
+    // Called by RequestStop() (and so by Stop()) after the stop request is
+    // raised, on the owner's thread, while Run() may be running:
     // a Run() that sleeps on a condition wakes it here (taking the lock that
     // guards the condition, so the wake-up cannot be lost).
     virtual void WakeForStop() {}

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <future>
 #include <thread>
 
@@ -127,6 +130,48 @@ TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
     EXPECT_EQ(worker.ExitCode(), 0u);
     EXPECT_EQ(helper.LanguageCode(), L"cn") << "the worker asks the service in Chinese";
     EXPECT_EQ(helper.CurrentEnv()->Display().memoryText, L"32GB");
+    helper.SetEngineFactory({});
+}
+
+// A check waiting on a service that accepts the connection and stays silent
+// ends as soon as its owner stops the worker, with or without waiting at
+// once; the callback does not come, and the download is reported cancelled.
+TEST(CheckEnvThread, StoppingCancelsTheDownloadFromASilentService) {
+    ScopedTempFolder root;
+    ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
+    const ScopedNoProxy noProxy;
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
+    CSteamHelper steam(root.File(L"home"));
+    CCheckHelper& helper = CCheckHelper::Instance();
+    helper.SetDownloadEnabled(true);
+    helper.SetEngineFactory([&](const std::wstring& path) { return std::make_unique<CCheckEnv>(path, *probes, steam); });
+
+    const struct { const char* name; void (*stop)(CheckEnvThread&); } kCases[] = {
+        {"Stop", [](CheckEnvThread& worker) { worker.Stop(); }},
+        {"RequestStop, then Wait", [](CheckEnvThread& worker) { worker.RequestStop(); worker.Wait(); }},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        LoopbackHttpServer silent;
+        silent.SetHandler([](const LoopbackRequest&) { return LoopbackAnswer{.neverAnswer = true}; });
+        SetConfigServiceBaseUrl(silent.BaseUrl());
+        std::atomic<int> callbacks{0};
+        CheckEnvThread worker;
+        ASSERT_TRUE(worker.Start([&] { ++callbacks; }));
+        // Also shows that the start cleared the previous case's cancel.
+        ASSERT_TRUE(silent.WaitForRequestTo("/common/getTimestamp", std::chrono::seconds(10)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const auto stopRequested = std::chrono::steady_clock::now();
+        c.stop(worker);
+        std::printf("[ figure   ] %s: worker ended %lld us after the stop request\n", c.name,
+                    static_cast<long long>((std::chrono::steady_clock::now() - stopRequested) / std::chrono::microseconds(1)));
+        EXPECT_EQ(callbacks.load(), 0);
+        EXPECT_EQ(helper.LastDownload().outcome, LatestConfigOutcome::Cancelled);
+        EXPECT_FALSE(helper.LastDownload().CacheUpdated());
+        EXPECT_EQ(silent.Requests().size(), 1u) << "nothing asked after the cancelled request";
+    }
+    SetConfigServiceBaseUrl("");
     helper.SetEngineFactory({});
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+
 #include "tests/remote/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 
@@ -95,6 +98,37 @@ TEST_F(HttpClientTest, HttpGetTextEndsAtTheFirstZeroByteOfTheWholeBody) {
     server_.Serve("/silent", {.neverAnswer = true});
     EXPECT_EQ(HttpGetText(*http_, Url("/zero")), std::string(600, 'a'));
     EXPECT_EQ(HttpGetText(*http_, Url("/silent")), "");
+}
+
+// A request waiting on a service that stays silent (or crawls) ends as
+// Cancelled once the flag goes up on another thread; the time from the flag
+// to the return is printed, not asserted.
+TEST(HttpClientCancel, ARaisedFlagEndsTheRequestAsCancelled) {
+    const ScopedNoProxy noProxy;
+    LoopbackHttpServer server;
+    server.Serve("/silent", {.neverAnswer = true});
+    server.Serve("/crawl", {.body = std::string(1000, 'c'), .pieceBytes = 1, .piecePause = 100ms});
+    const struct { const char* name; const char* path; bool prefix; } kCases[] = {
+        {"whole body, no answer", "/silent", false},
+        {"prefix, no answer", "/silent", true},
+        {"whole body arriving at a crawl", "/crawl", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> cancel{false};
+        HttpClientOptions options;
+        options.totalTimeout = 20'000ms;
+        options.cancel = &cancel;
+        const auto http = CreateHttpClient(options);
+        CallAfterRequest canceller(server, c.path, 200ms, [&] { cancel.store(true); });
+        const std::string url = server.BaseUrl() + c.path;
+        const HttpResponse response = c.prefix ? http->GetPrefix(url, 127) : http->Get(url);
+        const auto returned = std::chrono::steady_clock::now();
+        EXPECT_EQ(response.failure, HttpFailure::Cancelled);
+        std::printf("[ figure   ] %s: returned %lld us after the flag\n", c.name,
+                    static_cast<long long>((returned - canceller.Acted()) / 1us));
+    }
+    EXPECT_STREQ(HttpFailureText(HttpFailure::Cancelled), L"cancelled");
 }
 
 }  // namespace

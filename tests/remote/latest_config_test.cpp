@@ -219,6 +219,44 @@ TEST_F(LatestConfigTest, AServiceAtACrawlIsGivenUpAtTheDeadlineOfTheWholeSequenc
     EXPECT_EQ(ReadWholeFile(cachePath_), kOldDocument);
 }
 
+// Whichever request the service leaves unanswered, raising the flag ends the
+// download there: one log line, no later request, the old cache kept.
+TEST_F(LatestConfigTest, ACancelledDownloadStopsWhereItWasAndKeepsTheCache) {
+    const struct { const char* name; const char* silentPath; const char* failure; const char* logged; size_t requests; }
+        kCases[] = {
+            {"during the service time", "/common/getTimestamp", "address: cancelled",
+             "service time request failed: cancelled", 1},
+            {"during the address request", "/rezedav/wscheckerconfig", "address: cancelled",
+             "config url request failed: cancelled", 2},
+            {"during the document", kDocumentPath, "document: cancelled", "config document request failed: cancelled", 3},
+        };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        LoopbackHttpServer server;
+        server.Serve("/common/getTimestamp", {.body = "1712345678"});
+        server.Serve("/rezedav/wscheckerconfig", {.body = R"({"body":{"url":")" + server.BaseUrl() + kDocumentPath + R"("}})"});
+        server.Serve(kDocumentPath, {.body = kNewDocument});
+        server.Serve(c.silentPath, {.neverAnswer = true});
+        std::atomic<bool> cancel{false};
+        HttpClientOptions options;
+        options.totalTimeout = 20'000ms;
+        options.cancel = &cancel;
+        const auto http = CreateHttpClient(options);
+        LatestConfigRequest request{server.BaseUrl(), L"cn", cachePath_};
+        request.cancel = &cancel;
+        const LogCapture log;
+        CallAfterRequest canceller(server, c.silentPath, 200ms, [&] { cancel.store(true); });
+        const DownloadReport report = DownloadLatestConfig(*http, request);
+        EXPECT_EQ(report.outcome, LatestConfigOutcome::Cancelled);
+        EXPECT_FALSE(report.CacheUpdated());
+        EXPECT_FALSE(report.serviceUnreachable);
+        EXPECT_EQ(WideToUtf8(report.failure), c.failure);
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{c.logged});
+        EXPECT_EQ(server.Requests().size(), c.requests);
+        EXPECT_EQ(ReadWholeFile(cachePath_), kOldDocument);
+    }
+}
+
 TEST_F(LatestConfigTest, TwoDownloadsAtOnceLeaveOneWholeDocument) {
     const std::string chinese = LargeRuleSet('c', 300'000);
     const std::string english = LargeRuleSet('e', 200'000);

@@ -156,6 +156,14 @@ std::vector<LoopbackRequest> LoopbackHttpServer::RequestsTo(const std::string& p
     return matching;
 }
 
+bool LoopbackHttpServer::WaitForRequestTo(const std::string& path, std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> guard(lock_);
+    return requestArrived_.wait_for(guard, limit, [&] {
+        return std::any_of(requests_.begin(), requests_.end(),
+                           [&](const LoopbackRequest& request) { return request.path == path; });
+    });
+}
+
 void LoopbackHttpServer::AcceptLoop() {
     while (WaitReadable(listenFd_, stop_)) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -200,6 +208,7 @@ void LoopbackHttpServer::HandleConnection(int rawFd) {
         const std::lock_guard<std::mutex> guard(lock_);
         requests_.push_back(request);
     }
+    requestArrived_.notify_all();
     const LoopbackAnswer answer = AnswerFor(request);
 
     if (answer.neverAnswer) {
@@ -224,4 +233,22 @@ void LoopbackHttpServer::HandleConnection(int rawFd) {
         if (!SendAll(fd, std::string_view(answer.body).substr(at, answer.pieceBytes))) return;
         std::this_thread::sleep_for(answer.piecePause);
     }
+}
+
+CallAfterRequest::CallAfterRequest(const LoopbackHttpServer& server, std::string path, std::chrono::milliseconds delay,
+                                   std::function<void()> action)
+    : thread_([this, &server, path = std::move(path), delay, action = std::move(action)] {
+          server.WaitForRequestTo(path, std::chrono::seconds(10));
+          std::this_thread::sleep_for(delay);
+          actedAt_ = std::chrono::steady_clock::now();
+          action();
+      }) {}
+
+CallAfterRequest::~CallAfterRequest() {
+    if (thread_.joinable()) thread_.join();
+}
+
+std::chrono::steady_clock::time_point CallAfterRequest::Acted() {
+    if (thread_.joinable()) thread_.join();
+    return actedAt_;
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -60,6 +61,9 @@ public:
 
     std::vector<LoopbackRequest> Requests() const;
     std::vector<LoopbackRequest> RequestsTo(const std::string& path) const;
+    // Blocks until a request for `path` has arrived (true) or `limit` has
+    // passed (false), so that a test can act while a client waits.
+    bool WaitForRequestTo(const std::string& path, std::chrono::milliseconds limit) const;
 
 private:
     void AcceptLoop();
@@ -75,5 +79,26 @@ private:
     std::map<std::string, LoopbackAnswer> routes_;
     std::function<LoopbackAnswer(const LoopbackRequest&)> handler_;
     std::vector<LoopbackRequest> requests_;
+    mutable std::condition_variable requestArrived_;
     std::vector<std::thread> connections_;
+};
+
+// On a thread of its own: once `server` has received a request for `path`
+// (or 10 s have passed), waits `delay`, notes the time and calls `action`,
+// e.g. raises a cancel flag or stops a worker while the client waits for an
+// answer that never comes. The destructor waits for it.
+class CallAfterRequest {
+public:
+    CallAfterRequest(const LoopbackHttpServer& server, std::string path, std::chrono::milliseconds delay,
+                     std::function<void()> action);
+    ~CallAfterRequest();
+    CallAfterRequest(const CallAfterRequest&) = delete;
+    CallAfterRequest& operator=(const CallAfterRequest&) = delete;
+
+    // Waits for the action to have run and returns when it began.
+    std::chrono::steady_clock::time_point Acted();
+
+private:
+    std::chrono::steady_clock::time_point actedAt_{};  // before thread_, which writes it
+    std::thread thread_;
 };

@@ -81,6 +81,18 @@ TEST(CCTThread, StopEndsAWaitingRunAndReleasesTheThread) {
     worker.Stop();  // nothing to stop: harmless
 }
 
+TEST(CCTThread, RequestStopWakesTheRunWithoutReleasingTheThread) {
+    GatedWorker worker;
+    worker.RequestStop();  // no thread yet: nothing happens
+    ASSERT_TRUE(worker.Start());
+    worker.RequestStop();
+    WaitUntilFinished(worker);  // woken: the run ends without Release()
+    EXPECT_TRUE(worker.HasThread()) << "joined later, by its owner";
+    worker.Wait();
+    EXPECT_FALSE(worker.HasThread());
+    EXPECT_EQ(worker.ExitCode(), 7u);
+}
+
 class ThrowingWorker : public CCTThread {
 public:
     uint32_t Run() override { throw std::runtime_error("worker failure"); }

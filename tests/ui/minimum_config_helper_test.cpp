@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "remote/config_service.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
 #include "shell/text_convert.h"
+#include "tests/remote/loopback_http_server.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -185,6 +191,29 @@ TEST(MinimumConfigHelperTest, ThreadLoadsThenCallsBack) {
         EXPECT_EQ(seen, c.table);
         EXPECT_EQ(Logged(log).size(), c.logLines);
     }
+}
+
+// Closing the window while the loader waits on a silent service: stopping the
+// loader cancels its download, and the callback does not come.
+TEST(MinimumConfigHelperTest, StoppingCancelsTheDownloadFromASilentService) {
+    const ScopedNoProxy noProxy;
+    LoopbackHttpServer silent;
+    silent.SetHandler([](const LoopbackRequest&) { return LoopbackAnswer{.neverAnswer = true}; });
+    SetConfigServiceBaseUrl(silent.BaseUrl());
+    Tree tree;
+    tree.helper.CheckHelper().SetDownloadEnabled(true);
+    int calls = 0;
+    ASSERT_TRUE(tree.helper.Start([&] { ++calls; }));
+    ASSERT_TRUE(silent.WaitForRequestTo("/common/getTimestamp", std::chrono::seconds(10)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto stopRequested = std::chrono::steady_clock::now();
+    tree.helper.Stop();
+    std::printf("[ figure   ] loader ended %lld us after the stop request\n",
+                static_cast<long long>((std::chrono::steady_clock::now() - stopRequested) / std::chrono::microseconds(1)));
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(tree.helper.CheckHelper().LastDownload().outcome, LatestConfigOutcome::Cancelled);
+    EXPECT_EQ(silent.Requests().size(), 1u);
+    SetConfigServiceBaseUrl("");
 }
 
 }  // namespace

@@ -115,8 +115,11 @@ bool MinimumConfigHelper::Start(Callback callback) {
         const std::lock_guard<std::mutex> lock(callbackLock_);
         callback_ = std::move(callback);
     }
+    checkHelper_.ClearCancel();
     return CCTThread::Start();
 }
+
+void MinimumConfigHelper::WakeForStop() { checkHelper_.RequestCancel(); }
 
 void MinimumConfigHelper::DetachCallback() {
     const std::lock_guard<std::mutex> lock(callbackLock_);

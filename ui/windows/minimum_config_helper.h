@@ -13,8 +13,8 @@
 // waited for too; the owner therefore detaches the callback (or makes its
 // window message undeliverable, e.g. by destroying the native window) before
 // destroying the window, since a callback that waits on the destroying thread
-// would never return. The download is bounded by the service deadline, so
-// the wait is.
+// would never return. The download is bounded by the service deadline, and a
+// stop request cancels it, so the wait is short.
 
 #include <functional>
 #include <map>
@@ -64,7 +64,8 @@ public:
     ~MinimumConfigHelper() override;
 
     // Attaches the callback, then starts the thread; false (callback not
-    // taken) while an earlier run of this object is still going.
+    // taken) while an earlier run of this object is still going. The own
+    // helper's downloads may run again from here on.
     bool Start(Callback callback);
     using CCTThread::Start;
     // No callback from now on; one already under way still finishes.
@@ -89,6 +90,11 @@ public:
     // switch downloads off through it).
     CCheckHelper& CheckHelper() { return checkHelper_; }
     const CCheckHelper& CheckHelper() const { return checkHelper_; }
+
+protected:
+    // Cancels the own helper's download, so that a window closed during a
+    // download against a silent service is not held until its deadline.
+    void WakeForStop() override;
 
 private:
     MinimumConfigFolders folders_;
