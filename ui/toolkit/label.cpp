@@ -62,6 +62,17 @@ Control* Text::GetInterface(std::wstring_view name) {
     return name == L"Text" ? this : Label::GetInterface(name);
 }
 
+Size Text::EstimateSize(Size available) {
+    if (!autoCalcWidth_) return Label::EstimateSize(available);
+    const int paddingX = textPadding_.left + textPadding_.right;
+    const int paddingY = textPadding_.top + textPadding_.bottom;
+    int width = ClampExtent(static_cast<long long>(MeasureText(text_, 0, kTextSingleLine).cx) + paddingX);
+    if (available.cx > 0 && width > available.cx) width = available.cx;
+    if (fixed_.cy > 0 || text_.empty()) return {width, fixed_.cy};
+    const int wrapped = MeasureText(text_, std::max(1, width - paddingX), kTextWordBreak).cy;
+    return {width, ClampExtent(static_cast<long long>(wrapped) + paddingY)};
+}
+
 void Text::DoEvent(const TEventUI& event) {
     const bool wasPushed = (state_ & kStatePushed) != 0;
     Label::DoEvent(event);

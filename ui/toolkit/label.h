@@ -34,6 +34,11 @@ public:
     std::wstring_view GetClass() const override { return L"TextUI"; }
     Control* GetInterface(std::wstring_view name) override;
     void DoEvent(const TEventUI& event) override;
+    // With its width following the text: as wide as the text on one line,
+    // at most the width offered, and (without a fixed height) as tall as
+    // the text wrapped to that width, so that a long text grows downwards
+    // instead of being cut.
+    Size EstimateSize(Size available) override;
 };
 
 class Button : public Label {
