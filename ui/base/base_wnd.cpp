@@ -5,6 +5,7 @@
 #include "shell/log.h"
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/combo.h"
+#include "ui/toolkit/container.h"
 #include "ui/toolkit/shared_resources.h"
 #include "ui/toolkit/window_styles.h"
 
@@ -74,6 +75,12 @@ void CBaseWnd::SetText(std::wstring_view element, const std::wstring& text) {
 
 void CBaseWnd::SetVisible(std::wstring_view element, bool visible) {
     if (Control* control = Find(element)) control->SetVisible(visible);
+}
+
+void CBaseWnd::SelectPage(std::wstring_view element, int page) {
+    Control* control = Find(element);
+    if (control == nullptr) return;
+    if (auto* pages = static_cast<TabLayout*>(control->GetInterface(L"TabLayout"))) pages->SelectItem(page);
 }
 
 void CBaseWnd::ShowMask(bool show) { SetVisible(L"ct_mask", show); }

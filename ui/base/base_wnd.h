@@ -19,6 +19,8 @@ public:
     void SetTextByKey(std::wstring_view element, const std::wstring& key);
     void SetText(std::wstring_view element, const std::wstring& text);
     void SetVisible(std::wstring_view element, bool visible);
+    // Shows that page of a page container.
+    void SelectPage(std::wstring_view element, int page);
     // Dims the whole window while a child window is open.
     void ShowMask(bool show);
     // Appends an item of that height; the list grows up to six items and

@@ -71,6 +71,8 @@ public:
     // and of IHostWindowEvents stays in client coordinates.
     virtual void SetTransparent(bool transparent) = 0;
     virtual void SetShadow(ImagePtr image, const Corners& margin) = 0;
+    // The window's icon from PNG bytes (task bar, window switcher).
+    virtual void SetIcon(std::span<const std::byte> png) = 0;
     virtual void Resize(Size size) = 0;
     virtual Size ClientSize() const = 0;
     // Centres on the owner, or on the screen without one.
@@ -152,6 +154,9 @@ public:
 // Linux). argc/argv may carry the platform's own options ("-platform
 // offscreen").
 IHost& CreatePlatformHost(int& argc, char** argv);
+// The same, unless the platform cannot reach its display: then null, and
+// `reason` says why in words.
+IHost* TryCreatePlatformHost(int& argc, char** argv, std::string& reason);
 // The host made by CreatePlatformHost; null before.
 IHost* PlatformHost();
 

@@ -11,6 +11,7 @@
 #include "ui/toolkit/host.h"
 #include "ui/toolkit/host_qt_canvas.h"
 #include "ui/toolkit/host_qt_convert.h"
+#include "ui/toolkit/host_qt_display.h"
 #include "ui/toolkit/host_qt_fonts.h"
 #include "ui/toolkit/host_qt_image.h"
 #include "ui/toolkit/host_qt_window.h"
@@ -74,6 +75,11 @@ IHost& CreatePlatformHost(int& argc, char** argv) {
     auto& host = qt::TheHost();
     if (!host) host = new qt::CQtHost(argc, argv);
     return *host;
+}
+
+IHost* TryCreatePlatformHost(int& argc, char** argv, std::string& reason) {
+    if (qt::TheHost() == nullptr && !qt::DisplayReachable(reason)) return nullptr;
+    return &CreatePlatformHost(argc, argv);
 }
 
 IHost* PlatformHost() { return qt::TheHost(); }

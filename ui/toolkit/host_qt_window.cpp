@@ -1,8 +1,11 @@
 #include "ui/toolkit/host_qt_window.h"
 
 #include <QBuffer>
+#include <climits>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -122,6 +125,15 @@ void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     shadow_ = image ? std::move(image) : nullptr;
     margin_ = shadow_ ? margin : Corners{};
     Resize(client);
+}
+
+void CQtHostWindow::SetIcon(std::span<const std::byte> png) {
+    QImage image;
+    if (png.size() > INT_MAX ||
+        !image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) {
+        return;
+    }
+    surface_->setIcon(QIcon(QPixmap::fromImage(image)));
 }
 
 QRect CQtHostWindow::ToSurface(const Rect& client) const {

@@ -1,0 +1,330 @@
+// The main window and the minimum-requirements window as the program runs
+// them: the real base environment over a temporary data folder, the embedded
+// packs, checks over fixture probes, the Qt host's offscreen platform. Every
+// page is saved under screenshots/ for people to look at.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "engine/check_helper.h"
+#include "engine/probes_linux.h"
+#include "remote/config_service.h"
+#include "shell/kalo_base.h"
+#include "shell/log.h"
+#include "shell/profile.h"
+#include "shell/text_convert.h"
+#include "tests/remote/loopback_http_server.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/host/qt_host_fixture.h"
+#include "tests/ui/support/embedded_skin.h"
+#include "ui/toolkit/combo.h"
+#include "ui/toolkit/container.h"
+#include "ui/toolkit/shared_resources.h"
+#include "ui/toolkit/window_styles.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/minimum_config_window.h"
+
+namespace ui::test {
+namespace {
+
+constexpr CheckResult P = CheckResult::Pass;
+constexpr CheckResult F = CheckResult::Fail;
+constexpr CheckResult U = CheckResult::Unknown;
+
+// One process-wide environment, as start-up leaves it: data folder, packs,
+// settings file beside a "program", the toolkit's language, checks over the
+// fixture desktop without downloads.
+class ProgramEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        env_.Set("XDG_DATA_HOME", WideToUtf8(root_.File(L"data")).c_str());
+        env_.Set("XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str());
+        env_.Set("LANG", "C");
+        RegisterEmbeddedFonts(QtHost());
+        CKALOBase& base = CKALOBase::Instance();
+        ASSERT_TRUE(base.Init(L"KALOFitProbe", false));
+        CCTLog::Instance().SetConsoleCopy(nullptr);
+        SetSettingsFilePath(root_.Write(L"program/config/fitprobe.ini", "[test]\nistest=1\n"
+                                                                        "testos=Microsoft Windows 10 Pro\n"));
+        base.InitDefaultLangResByLangZip(137, L"ZIPRES");
+        ASSERT_TRUE(base.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+        InitLang(L"", [&base](const std::wstring& key) { return base.GetLangText(key); });
+        CCheckHelper::Instance().SetDownloadEnabled(false);
+        CCheckHelper::Instance().SetEngineFactory([this](const std::wstring& ruleSetPath) {
+            return std::make_unique<CCheckEnv>(ruleSetPath, *probes_, steam_);
+        });
+        MinimumConfigWindow::SetLoaderFactory([this] {
+            auto loader = std::make_unique<MinimumConfigHelper>(
+                MinimumConfigFolders{root_.File(L"data"), root_.File(L"program"), root_.File(L"none")});
+            loader->CheckHelper().SetDownloadEnabled(false);
+            return loader;
+        });
+    }
+    void TearDown() override {
+        CCheckHelper::Instance().SetEngineFactory(nullptr);
+        MinimumConfigWindow::SetLoaderFactory(nullptr);
+        SetSettingsFilePath(L"");
+    }
+
+    static ScopedTempFolder root_;
+
+private:
+    ScopedEnv env_;
+    std::unique_ptr<IHardwareProbes> probes_ = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
+    CSteamHelper steam_{root_.File(L"home")};
+};
+ScopedTempFolder ProgramEnvironment::root_;
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
+
+void UseLanguage(const std::wstring& code) {
+    CKALOBase& base = CKALOBase::Instance();
+    for (const LangPackInfo& pack : base.LanguageList()) {
+        if (pack.code == code) {
+            ASSERT_TRUE(base.SwitchLanguage(pack.code, pack.displayName, L"KALOFitProbe", L""));
+        }
+    }
+}
+
+std::wstring Text(const wchar_t* key) { return CKALOBase::Instance().GetLangText(key); }
+
+// The window with its protected operations in reach of the tests.
+class CTestMainWindow : public MainWindow {
+public:
+    using MainWindow::StartCheck;
+    Control* Find(const wchar_t* name) const { return GetPaintManager()->FindControl(name); }
+    int Page(const wchar_t* name) const {
+        auto* tabs = static_cast<TabLayout*>(Find(name)->GetInterface(L"TabLayout"));
+        return tabs != nullptr ? tabs->GetCurSel() : -1;
+    }
+    std::wstring TextOf(const wchar_t* name) const { return Find(name)->GetText(); }
+    void Click(const wchar_t* name) {
+        GetPaintManager()->UpdateLayout();  // as the first paint does before any click
+        const Rect pos = Find(name)->GetPos();
+        const Point at{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
+        IHostWindowEvents& events = *this;
+        events.OnMouseMove(at);
+        events.OnMouseDown(MouseButton::Left, at);
+        events.OnMouseUp(MouseButton::Left, at);
+    }
+    void Save(const std::string& name) {
+        GetPaintManager()->UpdateLayout();
+        EXPECT_FALSE(Screenshot(*GetHostWindow(), name).isNull()) << name;
+    }
+};
+
+std::unique_ptr<CTestMainWindow> OpenMainWindow() {
+    auto window = std::make_unique<CTestMainWindow>();
+    EXPECT_TRUE(window->Create(nullptr, L"", kStylePopupDialog, 0));
+    return window;
+}
+
+// Runs the window thread's loop until `done` or the limit; false on the limit.
+bool RunUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(60)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+TEST(MainWindow, WelcomeFollowsTheChosenLanguageAndTheChoiceIsSaved) {
+    UseLanguage(L"en");
+    auto window = OpenMainWindow();
+    EXPECT_EQ(window->GetHostWindow()->Title(), L"KALO computer configuration detection tool");
+    auto* combo = static_cast<Combo*>(window->Find(L"cmb_lang"));
+    const auto& languages = CKALOBase::Instance().LanguageList();
+    ASSERT_EQ(combo->GetCount(), static_cast<int>(languages.size()));
+    for (int i = 0; i < combo->GetCount(); ++i) {
+        EXPECT_EQ(combo->GetItemAt(i)->GetName(), languages[i].code);
+        EXPECT_EQ(combo->GetItemAt(i)->GetText(), languages[i].displayName);
+    }
+    EXPECT_EQ(combo->GetDropBoxSize().cy, 216) << "six items shown, the rest scroll";
+    for (const std::wstring code : {L"cn", L"jp", L"ru", L"en"}) {
+        size_t index = 0;
+        while (index < languages.size() && languages[index].code != code) ++index;
+        ASSERT_LT(index, languages.size());
+        combo->SelectItem(static_cast<int>(index), true);  // as a click in the list does
+        EXPECT_EQ(CKALOBase::Instance().LangConfig().CurrentCode(), code);
+        EXPECT_EQ(ProfileReadString(L"set", L"language", L"", SettingsFilePath()), code);
+        const struct {
+            const wchar_t* element;
+            const wchar_t* key;
+        } kTexts[] = {{L"welcome", L"IDS_STRING_WELCOME"},
+                      {L"check_title", L"IDS_STRING_CHECK_TITLE"},
+                      {L"check_tip", L"IDS_STRING_CHECK_TIP"},
+                      {L"start_check", L"IDS_STRING_START_CHECK"},
+                      {L"minimum_config_intro", L"IDS_STRING_MINIMUM_CONFIG_INTRO"},
+                      {L"display_interface_intro", L"IDS_STRING_DISPLAY_INTERFACE_INTRO"}};
+        for (const auto& t : kTexts) EXPECT_EQ(window->TextOf(t.element), Text(t.key)) << WideToUtf8(t.element);
+        EXPECT_EQ(window->Page(L"tab_main"), 0);
+        window->Save("main_welcome_" + WideToUtf8(code));
+        EXPECT_GE(window->Find(L"start_check")->GetPos().Width(), 180);
+    }
+}
+
+TEST(MainWindow, ResultPageShowsTheRowsAndTheHeadlineOfTheReport) {
+    struct Case {
+        const char* name;
+        CheckResult cpu, memory, os, gpu1, gpu2;
+        int driverFlags;
+        int headlinePage;
+        int gpuPage, driverPage;
+        const wchar_t* shownGpu;
+    };
+    const Case kCases[] = {
+        {"compatible", P, P, P, P, U, 0, 0, 0, 0, L"GPU one"},
+        {"second adapter, its driver fails", P, P, P, F, P, 2, 3, 0, 1, L"GPU two"},
+        {"processor fails too", F, P, P, F, P, 2, 1, 0, 1, L"GPU two"},
+        {"cannot be confirmed", P, U, P, P, U, 0, 2, 0, 0, L"GPU one"},
+        {"first driver fails, second ignored", P, P, P, P, F, 1, 3, 0, 1, L"GPU one"},
+    };
+    UseLanguage(L"en");
+    auto window = OpenMainWindow();
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        CheckReport report;
+        report.cpuGameResult = c.cpu;
+        report.memoryResult = c.memory;
+        report.osResult = c.os;
+        report.gpuGameResult = {c.gpu1, c.gpu2};
+        report.driverFlags = c.driverFlags;
+        report.display.cpuText = L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz";
+        report.display.memoryText = L"";  // shown as "Unrecognized"
+        report.display.osText = L"Microsoft Windows 10 Pro (64)";
+        report.display.gpuName = {L"GPU one", L"GPU two"};
+        report.display.driverVersion = {L"31.0.15.3623", L"27.21.14.5671"};
+        window->LoadResultUI(report);
+        EXPECT_EQ(window->Page(L"tab_main"), 1);
+        EXPECT_EQ(window->Page(L"tab_result_title"), c.headlinePage);
+        EXPECT_EQ(window->Page(L"tab_result_gpu"), c.gpuPage);
+        EXPECT_EQ(window->Page(L"tab_result_driver_version"), c.driverPage);
+        EXPECT_EQ(window->Page(L"tab_result_ram"), c.memory == P ? 0 : c.memory == F ? 1 : 2);
+        EXPECT_EQ(window->TextOf(L"gpu_value"), c.shownGpu);
+        EXPECT_EQ(window->TextOf(L"ram_value"), Text(L"IDS_STRING_UNRECOGNIZED"));
+        EXPECT_EQ(window->TextOf(L"back_btn"), Text(L"IDS_STRING_BACK"));
+        window->Save(std::string("main_result_") + std::to_string(c.headlinePage) + "_" +
+                     std::to_string(&c - kCases));
+    }
+    UseLanguage(L"ru");
+    window->LoadResultUI(CheckReport{});
+    EXPECT_EQ(window->TextOf(L"cpu_value"), Text(L"IDS_STRING_UNRECOGNIZED"));
+    window->Save("main_result_unknown_ru");
+    UseLanguage(L"en");
+}
+
+TEST(MainWindow, ChecksRunOnAWorkerAndAgainAfterGoingBack) {
+    UseLanguage(L"en");
+    auto window = OpenMainWindow();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        window->Click(L"start_check");
+        EXPECT_EQ(window->Page(L"tab_check_state"), 1);
+        EXPECT_EQ(window->TextOf(L"checking"), Text(L"IDS_STRING_CHECKING"));
+        if (round == 0) window->Save("main_checking_en");
+        ASSERT_TRUE(RunUntil([&] { return window->Page(L"tab_main") == 1; }));
+        // The fixture desktop as Windows 10: an i7-8700 with a GTX 1060.
+        EXPECT_NE(window->TextOf(L"gpu_value").find(L"GTX 1060"), std::wstring::npos);
+        EXPECT_EQ(window->Page(L"tab_result_title"), 0);
+        window->Save("main_result_fixture_desktop_en");
+        window->Click(L"back_btn");
+        EXPECT_EQ(window->Page(L"tab_main"), 0);
+        EXPECT_EQ(window->Page(L"tab_check_state"), 0);
+    }
+}
+
+TEST(MainWindow, ChildWindowsDimTheMainWindowWhileTheyRun) {
+    UseLanguage(L"en");
+    ProgramEnvironment::root_.Write(
+        L"program/checkerconfig.json",
+        R"({"body":{"minimum_configuration":[{"lang":"en","cpu":"Intel i5 or AMD R5","ram":"8 GB","gpu":"GTX 1060",)"
+        R"("os":"Windows 10","dp":"DisplayPort 1.2","usb":"USB 3.0","disk":"5 GB"}]}})");
+    auto window = OpenMainWindow();
+    bool masked = false;
+    // Inside the child's modal loop: look, then close it as the window
+    // manager would.
+    std::function<void()> whileOpen = [&] {
+        masked = window->Find(L"ct_mask")->IsVisible() && !window->GetHostWindow()->IsInputEnabled();
+        for (QWindow* native : QGuiApplication::topLevelWindows()) {
+            if (native->isVisible() && native->transientParent() != nullptr) native->close();
+        }
+    };
+    PlatformHost()->Post(whileOpen);
+    window->Click(L"display_interface_intro");
+    EXPECT_TRUE(masked);
+    EXPECT_FALSE(window->Find(L"ct_mask")->IsVisible());
+    EXPECT_TRUE(window->GetHostWindow()->IsInputEnabled());
+    masked = false;
+    PlatformHost()->Post(whileOpen);
+    window->Click(L"minimum_config_intro");
+    EXPECT_TRUE(masked);
+    window->Save("main_after_children_en");
+}
+
+// The minimum-requirements window itself: loading page, then the table of
+// the current language, or the layout's own values when nothing loads.
+TEST(MinimumConfigWindow, ShowsTheLoadedRowOrTheLayoutValues) {
+    struct Case {
+        const char* name;
+        const char* document;  // in the program folder; null: none anywhere
+        const wchar_t* language;
+        const wchar_t* cpuValue;
+    };
+    const Case kCases[] = {
+        {"english row", R"({"body":{"minimum_configuration":[{"lang":"en","cpu":"Intel i5 or AMD R5"}]}})", L"en",
+         L"Intel i5 or AMD R5"},
+        {"no row of the language: en", R"({"body":{"minimum_configuration":[{"lang":"en","cpu":"EN"},)"
+                                       R"({"lang":"cn","cpu":"CN"}]}})", L"de", L"EN"},
+        {"nothing loads", nullptr, L"en", L"Intel i5 \u53CA AMD R5 \u6216\u66F4\u9AD8\u7248\u672C"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        UseLanguage(c.language);
+        const std::wstring document = ProgramEnvironment::root_.File(L"program/checkerconfig.json");
+        std::remove(WideToUtf8(document).c_str());
+        if (c.document != nullptr) ProgramEnvironment::root_.Write(L"program/checkerconfig.json", c.document);
+        MinimumConfigWindow window;
+        ASSERT_TRUE(window.Create(nullptr, L"", kStylePopupDialog, kExStyleToolWindow | kExStyleDialogModalFrame));
+        CPaintManager& manager = *window.GetPaintManager();
+        auto* pages = static_cast<TabLayout*>(manager.FindControl(L"tab_load")->GetInterface(L"TabLayout"));
+        EXPECT_EQ(pages->GetCurSel(), 0) << "loading until the loader reports";
+        EXPECT_EQ(manager.FindControl(L"cpu_name")->GetText(), Text(L"IDS_STRING_CPU") + L": ");
+        manager.UpdateLayout();
+        if (&c == kCases) Screenshot(*window.GetHostWindow(), "minimum_config_loading_en");
+        ASSERT_TRUE(RunUntil([&] { return pages->GetCurSel() == 1; }));
+        EXPECT_EQ(manager.FindControl(L"cpu_value")->GetText(), c.cpuValue);
+        manager.UpdateLayout();
+        Screenshot(*window.GetHostWindow(), "minimum_config_table_" + std::to_string(&c - kCases));
+    }
+    UseLanguage(L"en");
+}
+
+TEST(MainWindow, ClosingDuringACheckAgainstASilentServiceDoesNotWaitForTheService) {
+    LoopbackHttpServer service;
+    service.SetHandler([](const LoopbackRequest&) { return LoopbackAnswer{.neverAnswer = true}; });
+    SetConfigServiceBaseUrl(service.BaseUrl());
+    CCheckHelper::Instance().SetDownloadEnabled(true);
+    auto window = OpenMainWindow();
+    window->Click(L"start_check");
+    ASSERT_TRUE(service.WaitForRequestTo("/common/getTimestamp", std::chrono::seconds(10)));
+    ASSERT_TRUE(window->IsChecking());
+    const auto closing = std::chrono::steady_clock::now();
+    window->Click(L"closebtn");
+    window.reset();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - closing);
+    std::printf("closing during a check took %lld ms\n", static_cast<long long>(took.count()));
+    CCheckHelper::Instance().SetDownloadEnabled(false);
+    SetConfigServiceBaseUrl("");
+    QCoreApplication::processEvents();  // a late report finds no window
+}
+
+}  // namespace
+}  // namespace ui::test

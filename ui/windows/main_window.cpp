@@ -1,0 +1,234 @@
+#include "ui/windows/main_window.h"
+
+#include "engine/check_helper.h"
+#include "engine/result_page.h"
+#include "engine/rule_set_reader.h"
+#include "shell/embedded_resource.h"
+#include "shell/kalo_base.h"
+#include "shell/log.h"
+#include "shell/profile.h"
+#include "ui/toolkit/shared_resources.h"
+#include "ui/windows/display_interface_intro_wnd.h"
+#include "ui/windows/minimum_config_window.h"
+#include "ui/windows/program_strings.h"
+#include "ui/windows/vr_msg_wnd.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kProgramName[] = L"KALOFitProbe";
+constexpr int kLanguageItemHeight = 36;
+constexpr int kIconResourceId = 102;
+
+int StatusPage(CheckResult code) {
+    switch (code) {
+        case CheckResult::Pass: return 0;
+        case CheckResult::Fail: return 1;
+        default: return 2;
+    }
+}
+
+}  // namespace
+
+MainWindow::~MainWindow() {
+    if (auto sender = GetCrossThreadSender()) sender->Detach();
+    if (checkWorker_) checkWorker_->RequestStop();
+    checkWorker_.reset();
+}
+
+bool MainWindow::IsChecking() const { return checkWorker_ && checkWorker_->IsRunning(); }
+
+void MainWindow::InitWindow() {
+    if (const auto icon = FindEmbeddedResource(L"ICON", kIconResourceId)) GetHostWindow()->SetIcon(*icon);
+    // A fall-back copy of the built-in rule set for the check and the
+    // minimum-requirements window.
+    ReleaseResourceFileToTemp(kBuiltInRuleSetId, kRuleSetFileName, kBuiltInRuleSetType);
+    languages_ = CKALOBase::Instance().LanguageList();
+    FillLanguageCombo();
+    ShowWelcome();
+}
+
+void MainWindow::FillLanguageCombo() {
+    ComboClear(L"cmb_lang");
+    if (languages_.empty()) {
+        languages_.push_back({L"cn", L"简体中文", L"", 0});
+        languages_.push_back({L"en", L"English", L"", 0});
+    }
+    for (const LangPackInfo& language : languages_) {
+        ComboAddItem(L"cmb_lang", language.code, language.displayName, kLanguageItemHeight);
+    }
+    const CLangConfig& config = CKALOBase::Instance().LangConfig();
+    int current = -1;
+    for (size_t i = 0; i < languages_.size(); ++i) {
+        if (languages_[i].code == config.CurrentCode()) {
+            current = static_cast<int>(i);
+            break;
+        }
+    }
+    if (current < 0) {
+        languages_.push_back({config.CurrentCode(), config.CurrentDisplayName(), L"", 0});
+        ComboAddItem(L"cmb_lang", config.CurrentCode(), config.CurrentDisplayName(), kLanguageItemHeight);
+        current = static_cast<int>(languages_.size()) - 1;
+    }
+    // Filling the box must never switch the language.
+    ComboSelect(L"cmb_lang", current, false);
+}
+
+void MainWindow::ShowWelcome() {
+    GetHostWindow()->SetTitle(LoadProgramString(kMainWindowTitleString));
+    SetTextByKey(L"welcome", L"IDS_STRING_WELCOME");
+    SetTextByKey(L"check_title", L"IDS_STRING_CHECK_TITLE");
+    SetTextByKey(L"check_tip", L"IDS_STRING_CHECK_TIP");
+    SetTextByKey(L"start_check", L"IDS_STRING_START_CHECK");
+    SetTextByKey(L"minimum_config_intro", L"IDS_STRING_MINIMUM_CONFIG_INTRO");
+    SetTextByKey(L"display_interface_intro", L"IDS_STRING_DISPLAY_INTERFACE_INTRO");
+    SelectPage(L"tab_check_state", 0);
+    SelectPage(L"tab_main", 0);
+}
+
+void MainWindow::StartCheck() {
+    SetTextByKey(L"checking", L"IDS_STRING_CHECKING");
+    SelectPage(L"tab_check_state", 1);
+    // The previous worker has reported (the result page was shown), so
+    // replacing it does not wait.
+    checkWorker_ = std::make_unique<CheckEnvThread>();
+    std::shared_ptr<CCrossThreadSender> sender = GetCrossThreadSender();
+    checkWorker_->Start([sender] { sender->Send(kCheckFinishedMessage, 0, 0); });
+    if (checkWorker_->HasThread()) return;
+    // No thread, no report: back to the start instead of animating for ever.
+    CCTLog::Instance().Log(0, "MainWindow::StartCheck", L"the check worker could not start");
+    ShowWelcome();
+    const bool chinese = CKALOBase::Instance().LangConfig().CurrentCode() == L"cn";
+    ShowMask(true);
+    ShowMessageBox(this, L"KALO",
+                   chinese ? L"检测无法启动，请重试。" : L"The check could not start. Please try again.",
+                   chinese ? L"确定" : L"OK", L"", kMessageBoxOk);
+    ShowMask(false);
+}
+
+intptr_t MainWindow::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) {
+    if (message != kCheckFinishedMessage) return CBaseWnd::HandleCustomMessage(message, wParam, lParam, handled);
+    handled = true;
+    LoadResultOfFinishedCheck();
+    return 0;
+}
+
+void MainWindow::LoadResultOfFinishedCheck() {
+    const CCheckEnv* env = CCheckHelper::Instance().CurrentEnv();
+    if (env == nullptr) {
+        ShowWelcome();
+        return;
+    }
+    LoadResultUI(env->Report());
+}
+
+void MainWindow::LoadResultUI(const CheckReport& report) {
+    SetTextByKey(L"cpu_name", L"IDS_STRING_CPU");
+    SetTextByKey(L"ram_name", L"IDS_STRING_RAM");
+    SetTextByKey(L"gpu_name", L"IDS_STRING_GPU");
+    SetTextByKey(L"os_name", L"IDS_STRING_OS");
+    SetTextByKey(L"back_btn", L"IDS_STRING_BACK");
+    SetTextByKey(L"minimum_config_intro_result", L"IDS_STRING_MINIMUM_CONFIG_INTRO");
+    SetTextByKey(L"display_interface_intro_result", L"IDS_STRING_DISPLAY_INTERFACE_INTRO");
+    SetTextByKey(L"driver_version_name", L"IDS_STRING_DRIVER_VERSION");
+
+    const HardwareInventory& shown = report.display;
+    CCTLog::Instance().Log(2, "MainWindow::LoadResultUI", L"cpu=%ls memory=%ls gpu1=%ls gpu2=%ls os=%ls",
+                           shown.cpuText.c_str(), shown.memoryText.c_str(), shown.gpuName[0].c_str(),
+                           shown.gpuName[1].c_str(), shown.osText.c_str());
+
+    // The terminal check renders the same page, so the two never disagree.
+    const ResultPage page = BuildResultPage(report);
+    struct RowElements {
+        const wchar_t* status;
+        const wchar_t* value;
+    };
+    static constexpr RowElements kRows[] = {
+        {L"tab_result_cpu", L"cpu_value"},
+        {L"tab_result_ram", L"ram_value"},
+        {L"tab_result_gpu", L"gpu_value"},
+        {L"tab_result_driver_version", L"driver_version_value"},
+        {L"tab_result_os", L"os_value"},
+    };
+    for (size_t i = 0; i < page.rows.size(); ++i) {
+        SetResultRow(kRows[i].status, kRows[i].value, page.rows[i].value, page.rows[i].result);
+    }
+    static constexpr const wchar_t* kHeadlineElements[][2] = {
+        {L"config_yes", L"config_yes_tip"},
+        {L"config_no", L"config_no_tip"},
+        {L"config_unknow", L"config_unknow_tip"},
+        {L"config_driver_version_no", L"config_driver_version_tip"},
+    };
+    SetTextByKey(kHeadlineElements[page.titlePage][0], page.titleKey);
+    SetTextByKey(kHeadlineElements[page.titlePage][1], page.tipKey);
+    SelectPage(L"tab_result_title", page.titlePage);
+    SelectPage(L"tab_main", 1);
+}
+
+void MainWindow::SetResultRow(const wchar_t* status, const wchar_t* valueElement, const std::wstring& text,
+                              CheckResult code) {
+    SelectPage(status, StatusPage(code));
+    if (text.empty()) {
+        SetTextByKey(valueElement, kUnrecognizedKey);
+    } else {
+        SetText(valueElement, text);
+    }
+}
+
+void MainWindow::Notify(const TNotifyUI& message) {
+    if (message.type == L"click") {
+        OnClick(message);
+    } else if (message.type == L"itemselect") {
+        if (!OnItemSelect(message)) CBaseWnd::Notify(message);
+    }
+}
+
+void MainWindow::OnClick(const TNotifyUI& message) {
+    const std::wstring name = message.sender != nullptr ? message.sender->GetName() : std::wstring{};
+    if (name == L"start_check") {
+        StartCheck();
+    } else if (name == L"minimum_config_intro" || name == L"minimum_config_intro_result") {
+        OpenChildWindow(true);
+    } else if (name == L"display_interface_intro" || name == L"display_interface_intro_result") {
+        OpenChildWindow(false);
+    } else if (name == L"back_btn") {
+        ShowWelcome();
+    } else {
+        CBaseWnd::OnClick(message);
+    }
+}
+
+void MainWindow::OpenChildWindow(bool minimumRequirements) {
+    ShowMask(true);
+    if (minimumRequirements) {
+        MinimumConfigWindow::ShowModalOver(this);
+    } else {
+        DisplayInterfaceIntroWnd::ShowModalOver(this);
+    }
+    ShowMask(false);
+}
+
+bool MainWindow::OnItemSelect(const TNotifyUI& message) {
+    if (message.sender == nullptr || message.sender->GetName() != L"cmb_lang") return false;
+    const size_t index = message.wParam;
+    if (index >= languages_.size() || languages_[index].code.empty()) {
+        CCTLog::Instance().Log(0, "MainWindow::OnItemSelect", L"combox select lang empty!");
+        return true;
+    }
+    const LangPackInfo language = languages_[index];
+    CKALOBase::Instance().SwitchLanguage(language.code, language.displayName, kProgramName, L"");
+    ShowWelcome();
+    ProfileWriteString(L"set", L"language", language.code, SettingsFilePath());
+    return true;
+}
+
+void MainWindow::OnDestroy() {
+    // A running check is not waited for; it is asked to stop, and it can no
+    // longer reach the window.
+    if (auto sender = GetCrossThreadSender()) sender->Detach();
+    if (checkWorker_) checkWorker_->RequestStop();
+    if (IHost* host = PlatformHost()) host->Quit(0);
+}
+
+}  // namespace ui

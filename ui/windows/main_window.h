@@ -1,0 +1,59 @@
+#pragma once
+// The program's one top-level window: the welcome page with the language
+// choice and the check button, the checking page while a worker runs the
+// check, and the result page with five rows and a headline. It opens the
+// minimum-requirements and video-port windows as modal children.
+
+#include <memory>
+#include <vector>
+
+#include "engine/check_env_thread.h"
+#include "engine/check_types.h"
+#include "lang/lang_config.h"
+#include "ui/base/base_wnd.h"
+
+namespace ui {
+
+// The worker's message that the check has finished.
+inline constexpr uint32_t kCheckFinishedMessage = 0x401;
+
+class MainWindow : public CBaseWnd {
+public:
+    MainWindow() = default;
+    // Stops a running check without waiting on the window: the window is
+    // gone for the worker first, so a worker about to report cannot block.
+    ~MainWindow() override;
+
+    // What the result page shows; the check's own report normally, a given
+    // one in tests.
+    void LoadResultUI(const CheckReport& report);
+    bool IsChecking() const;
+
+protected:
+    std::wstring GetWindowClassName() const override { return L"KALOFitProbeMainWnd"; }
+    std::wstring GetSkinFolder() const override { return L"skin_fitprobe"; }
+    std::wstring GetSkinFile() const override { return L"main_window.xml"; }
+    void InitWindow() override;
+    void Notify(const TNotifyUI& message) override;
+    void OnClick(const TNotifyUI& message) override;
+    intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) override;
+    void OnDestroy() override;
+
+    void ShowWelcome();
+    void FillLanguageCombo();
+    void StartCheck();
+    // False when the event is not the language box's.
+    bool OnItemSelect(const TNotifyUI& message);
+    void SetResultRow(const wchar_t* status, const wchar_t* valueElement, const std::wstring& text,
+                      CheckResult code);
+
+private:
+    // The check-finished message: the finished check's report.
+    void LoadResultOfFinishedCheck();
+    void OpenChildWindow(bool minimumRequirements);
+
+    std::vector<LangPackInfo> languages_;
+    std::unique_ptr<CheckEnvThread> checkWorker_;
+};
+
+}  // namespace ui
