@@ -15,7 +15,7 @@ constexpr MessageTable kMessages[] = {
     {{L"提示", L"软件初始化失败，请检查运行环境！", L"确定", L"取消"},
      {L"tips", L"Initialize failed!", L"确定", L"取消"}},
     {{L"提示", L"初始化目录失败，请退出后再运行！", L"确定", L"取消"},
-     {L"tips", L"Initializing the data folder failed, please quit and run the program again!", L"确定",
+     {L"tips", L"Data folder setup failed, please quit and run the program again!", L"确定",
       L"取消"}},
     {{L"提示", L"软件语言初始化失败！", L"确定", L"取消"},
      {L"tips", L"Initialize language failed!", L"确定", L"取消"}},

@@ -13,6 +13,7 @@ packages=(
   librsvg2-bin fonts-noto-cjk python3-fonttools
   hwdata libdrm-common
   qt6-base-dev fonts-dejavu-core
+  xvfb xdotool x11-apps
 )
 
 missing=()

@@ -95,7 +95,14 @@ intptr_t CWindowImplBase::HandleCustomMessage(uint32_t, uintptr_t, intptr_t, boo
 void CWindowImplBase::Notify(const TNotifyUI&) {}
 
 void CWindowImplBase::OnPaint(ICanvas& canvas, const Rect& dirty) {
-    if (manager_) manager_->OnPaint(canvas, dirty);
+    if (!manager_) return;
+    manager_->OnPaint(canvas, dirty);
+    // When the user first sees the window: start-up time in the log.
+    if (!painted_) {
+        painted_ = true;
+        CCTLog::Instance().Log(2, "CWindowImplBase::OnPaint", L"first frame of %ls painted",
+                               GetWindowClassName().c_str());
+    }
 }
 void CWindowImplBase::OnMouseMove(Point at) {
     if (manager_) manager_->OnMouseMove(at);

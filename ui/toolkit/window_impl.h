@@ -87,6 +87,7 @@ private:
     std::unique_ptr<CPaintManager> manager_;
     std::shared_ptr<CCrossThreadSender> sender_;
     bool modalRunning_ = false;
+    bool painted_ = false;
 };
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "shell/startup_messages.h"
 #include "shell/text_convert.h"
 #include "tests/ui/host/qt_host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
@@ -166,6 +167,30 @@ TEST_F(WindowsTest, MessageBoxShowsTheButtonSetOfItsTypeAndReturnsTheCodeOfThePr
         });
         EXPECT_EQ(code, c.code);
         EXPECT_FALSE(box.GetHostWindow()->IsVisible());
+    }
+}
+
+TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
+    using startup::StartupMessage;
+    for (const int language : {0, 1}) {
+        for (const StartupMessage message :
+             {StartupMessage::PlatformInitFailed, StartupMessage::DataFolderFailed,
+              StartupMessage::LanguageSetupFailed, StartupMessage::LanguageLoadFailed}) {
+            const startup::StartupMessageTexts texts = startup::TextsOf(message, language);
+            CVRMsgWnd box(texts.caption, texts.text, kMessageBoxOk, texts.confirm, texts.cancel);
+            ASSERT_TRUE(box.Create(nullptr, texts.caption, kStylePopupDialog, 0));
+            EXPECT_EQ(Find(box, L"btn_msgbox_ok2")->GetText(), texts.confirm);
+            EXPECT_FALSE(Find(box, L"msgbox_type_1")->IsVisible());
+            // The whole text fits its line.
+            box.GetPaintManager()->UpdateLayout();
+            const Control* line = Find(box, L"msgbox_text");
+            EXPECT_LE(QtHost().MeasuringCanvas().MeasureText(texts.text, box.GetPaintManager()->GetFont(1), 0,
+                                                             kTextSingleLine).cx,
+                      line->GetPos().Width())
+                << WideToUtf8(texts.text);
+            SaveScreenshot(box, "startup_m" + std::to_string(static_cast<int>(message) + 1) +
+                                    (language == 0 ? "_cn" : "_en"));
+        }
     }
 }
 

@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""The real windowed program on a virtual X display (Xvfb), driven by
+xdotool as a user would: start, check, back, another language, close; and
+the start-up failures that end with a message. Screenshots of the screen
+go to <build>/screenshots/e2e_*.png.
+
+Usage: gui_e2e.py <kalofitprobe> <screenshot folder>
+It prints the figures it measures (start to first frame, click to result
+page) and exits 0 when every step did what it should."""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+PROGRAM, SHOTS = sys.argv[1], sys.argv[2]
+TITLE = "KALO computer configuration detection tool"
+SHADOW = 30  # the main window's drop-shadow margin around its client area
+FAILURES = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        FAILURES.append(what)
+
+
+def wait_for(predicate, limit=30.0, step=0.005):
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def xdotool(*args):
+    done = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+    return done.stdout.strip() if done.returncode == 0 else ""
+
+
+def window_origin(name):
+    """The top-left screen point of the first visible window of that name."""
+    ids = xdotool("search", "--onlyvisible", "--name", name).split()
+    if not ids:
+        return None
+    geometry = xdotool("getwindowgeometry", "--shell", ids[0])
+    values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
+    return ids[0], int(values["X"]), int(values["Y"])
+
+
+def click(window, x, y):
+    wid, left, top = window
+    xdotool("mousemove", str(left + x), str(top + y))
+    time.sleep(0.05)
+    xdotool("click", "1")
+
+
+def screen_pixels():
+    """The root window from xwd: width, height, bytes per pixel, bytes per
+    row and the rows (blue, green, red first: a little-endian server)."""
+    data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, check=True).stdout
+    header = struct.unpack(">25I", data[:100])
+    header_size, width, height = header[0], header[4], header[5]
+    pixel_bytes, bytes_per_line, colours = header[11] // 8, header[12], header[19]
+    pixels = data[header_size + colours * 12:]
+    return width, height, pixel_bytes, bytes_per_line, pixels
+
+
+def save_screenshot(name):
+    width, height, size, stride, pixels = screen_pixels()
+    raw = bytearray()
+    for y in range(height):
+        row = pixels[y * stride:y * stride + width * size]
+        raw.append(0)  # no PNG filter
+        rgb = bytearray(width * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = row[2::size], row[1::size], row[0::size]
+        raw += rgb
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+           chunk(b"IDAT", zlib.compress(bytes(raw), 6)) + chunk(b"IEND", b""))
+    with open(os.path.join(SHOTS, "e2e_" + name + ".png"), "wb") as out:
+        out.write(png)
+
+
+def region_digest(window, x, y, w, h):
+    _, _, size, stride, pixels = screen_pixels()
+    _, left, top = window
+    rows = [pixels[(top + y + r) * stride + (left + x) * size:(top + y + r) * stride + (left + x + w) * size]
+            for r in range(h)]
+    return zlib.crc32(b"".join(rows))
+
+
+def log_lines(data_home):
+    folder = os.path.join(data_home, "KALO Assistant 4", "Logs")
+    lines = []
+    for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+        with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as log:
+            lines += log.read().splitlines()
+    return lines
+
+
+class Run:
+    """One start of the program in its own copy, data folder and settings."""
+
+    def __init__(self, root, name, env_changes=None):
+        self.folder = os.path.join(root, name)
+        os.makedirs(os.path.join(self.folder, "config"))
+        self.program = os.path.join(self.folder, "kalofitprobe")
+        shutil.copy(PROGRAM, self.program)
+        self.data_home = os.path.join(self.folder, "data")
+        env = dict(os.environ, XDG_DATA_HOME=self.data_home, LANG="C",
+                   KALO_CONFIG_SERVICE_URL="http://127.0.0.1:9")  # refused at once: no download
+        env.update(env_changes or {})
+        self.started = time.monotonic()
+        self.process = subprocess.Popen([self.program], env=env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.PIPE, text=True)
+
+    def log_has(self, text):
+        return any(text in line for line in log_lines(self.data_home))
+
+    def settings(self):
+        path = os.path.join(self.folder, "config", "fitprobe.ini")
+        return open(path, encoding="utf-8", errors="replace").read() if os.path.exists(path) else ""
+
+    def ended(self, limit=5.0):
+        try:
+            return self.process.wait(timeout=limit)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            return None
+
+
+def main_window_run(root):
+    run = Run(root, "main")
+    first = wait_for(lambda: run.log_has("first frame of KALOFitProbeMainWnd painted"))
+    check(first is not None, "the main window paints its first frame")
+    print("figure: start to first painted frame %.0f ms (log polled every 5 ms)" %
+          ((time.monotonic() - run.started) * 1000))
+    window = wait_for(lambda: window_origin(TITLE), limit=10)
+    check(window is not None, "the main window is on the screen, titled " + TITLE)
+    if window is None:
+        run.process.kill()
+        return
+    save_screenshot("welcome")
+    welcome_text = region_digest(window, SHADOW + 48, SHADOW + 174, 400, 60)
+
+    clicked = time.monotonic()
+    click(window, SHADOW + 138, SHADOW + 520)  # "Check now"
+    result = wait_for(lambda: run.log_has("MainWindow::LoadResultUI"))
+    check(result is not None, "a click on the check button leads to the result page")
+    print("figure: click to result page %.0f ms (no download; log polled every 5 ms)" %
+          ((time.monotonic() - clicked) * 1000))
+    time.sleep(0.3)
+    save_screenshot("result")
+
+    click(window, SHADOW + 90, SHADOW + 534)  # "back"
+    time.sleep(0.3)
+    click(window, SHADOW + 180, SHADOW + 376)  # the language box
+    time.sleep(0.3)
+    save_screenshot("language_list")
+    click(window, SHADOW + 180, SHADOW + 394 + 18)  # its first item: 简体中文
+    changed = wait_for(lambda: "language=cn" in run.settings(), limit=5)
+    check(changed is not None, "the language picked in the box is saved in config/fitprobe.ini")
+    time.sleep(0.3)
+    save_screenshot("welcome_cn")
+    check(region_digest(window, SHADOW + 48, SHADOW + 174, 400, 60) != welcome_text,
+          "the welcome texts are drawn again in the new language")
+
+    closed = time.monotonic()
+    click(window, SHADOW + 1149, SHADOW + 49)  # close
+    code = run.ended()
+    check(code == 0, "closing the window ends the program with exit code 0 (got %s)" % code)
+    print("figure: close to process end %.0f ms" % ((time.monotonic() - closed) * 1000))
+
+
+def startup_message_run(root, name, env_changes, prepare, expected_text):
+    run_folder = os.path.join(root, name)
+    prepare(run_folder)
+    run = Run(root, name, env_changes)
+    box = wait_for(lambda: window_origin("tips"), limit=15)
+    check(box is not None, name + ": the start-up message is shown")
+    if box is None:
+        run.process.kill()
+        return
+    time.sleep(0.3)
+    save_screenshot(name)
+    click(box, 170 + 90, 228 + 22)  # its one button
+    code = run.ended()
+    stderr = run.process.stderr.read()
+    check(code == 0, name + ": the program ends with exit code 0 after the message (got %s)" % code)
+    check(expected_text in stderr, name + ": the message says '" + expected_text + "'")
+
+
+def main():
+    os.makedirs(SHOTS, exist_ok=True)
+    root = tempfile.mkdtemp(prefix="kalo-e2e-")
+    display = ":%d" % (90 + os.getpid() % 100)
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.environ["DISPLAY"] = display
+    os.environ.pop("QT_QPA_PLATFORM", None)
+    try:
+        if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), limit=10):
+            print("FAIL the virtual display did not start")
+            return 1
+        main_window_run(root)
+        # The data folder cannot be made: a file stands where its parent belongs.
+        startup_message_run(root, "m2_data_folder", {"XDG_DATA_HOME": os.path.join(root, "m2_data_folder", "file")},
+                            lambda folder: (os.makedirs(folder), open(os.path.join(folder, "file"), "w").close()),
+                            "Data folder setup failed")
+        # The packs cannot be unpacked: a file stands where their folder belongs.
+        def block_packs(folder):
+            os.makedirs(os.path.join(folder, "data", "KALO Assistant 4"))
+            open(os.path.join(folder, "data", "KALO Assistant 4", "KALOFitProbeLang"), "w").close()
+        startup_message_run(root, "m3_language_setup", {}, block_packs, "Initialize language failed!")
+    finally:
+        xvfb.kill()
+        shutil.rmtree(root, ignore_errors=True)
+    print("%d failure(s)" % len(FAILURES))
+    return 1 if FAILURES else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
