@@ -5,9 +5,11 @@
 // layout that cannot be built (the window base ends the process then).
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "remote/config_service.h"
 #include "shell/crash_dump.h"
 #include "shell/embedded_resource.h"
 #include "shell/kalo_base.h"
@@ -64,6 +66,11 @@ void RegisterEmbeddedFont(ui::IHost& host) {
 int main(int argc, char** argv) {
     // Before anything else, so that a fault anywhere after leaves a dump.
     InstallCrashDumpHandler();
+    // Another configuration service (a test service, a mirror), as for the
+    // terminal check.
+    if (const char* url = std::getenv("KALO_CONFIG_SERVICE_URL"); url != nullptr && *url != '\0') {
+        SetConfigServiceBaseUrl(url);
+    }
     const std::wstring settingsFile = JoinPath(JoinPath(ProgramFolder(), L"config"), L"fitprobe.ini");
     std::wstring languageCode;
     std::wstring languageNick;

@@ -10,6 +10,7 @@ page) and exits 0 when every step did what it should."""
 
 import os
 import shutil
+import socket
 import struct
 import subprocess
 import sys
@@ -44,9 +45,11 @@ def xdotool(*args):
     return done.stdout.strip() if done.returncode == 0 else ""
 
 
-def window_origin(name):
-    """The top-left screen point of the first visible window of that name."""
-    ids = xdotool("search", "--onlyvisible", "--name", name).split()
+def window_origin(name, pid=None):
+    """The top-left screen point of the first visible window of that name
+    (of that process: a closing window of the run before may linger)."""
+    owner = ["--pid", str(pid)] if pid is not None else []
+    ids = xdotool("search", "--onlyvisible", *owner, "--name", name).split()
     if not ids:
         return None
     geometry = xdotool("getwindowgeometry", "--shell", ids[0])
@@ -143,7 +146,7 @@ def main_window_run(root):
     check(first is not None, "the main window paints its first frame")
     print("figure: start to first painted frame %.0f ms (log polled every 5 ms)" %
           ((time.monotonic() - run.started) * 1000))
-    window = wait_for(lambda: window_origin(TITLE), limit=10)
+    window = wait_for(lambda: window_origin(TITLE, run.process.pid), limit=10)
     check(window is not None, "the main window is on the screen, titled " + TITLE)
     if window is None:
         run.process.kill()
@@ -151,11 +154,11 @@ def main_window_run(root):
     save_screenshot("welcome")
     welcome_text = region_digest(window, SHADOW + 48, SHADOW + 174, 400, 60)
 
-    clicked = time.monotonic()
     click(window, SHADOW + 138, SHADOW + 520)  # "Check now"
+    clicked = time.monotonic()
     result = wait_for(lambda: run.log_has("MainWindow::LoadResultUI"))
     check(result is not None, "a click on the check button leads to the result page")
-    print("figure: click to result page %.0f ms (no download; log polled every 5 ms)" %
+    print("figure: xdotool's click done to result page %.0f ms (no download; log polled every 5 ms)" %
           ((time.monotonic() - clicked) * 1000))
     time.sleep(0.3)
     save_screenshot("result")
@@ -173,21 +176,66 @@ def main_window_run(root):
     check(region_digest(window, SHADOW + 48, SHADOW + 174, 400, 60) != welcome_text,
           "the welcome texts are drawn again in the new language")
 
-    closed = time.monotonic()
     click(window, SHADOW + 1149, SHADOW + 49)  # close
+    closed = time.monotonic()
     code = run.ended()
     check(code == 0, "closing the window ends the program with exit code 0 (got %s)" % code)
+    if code != 0:
+        print(run.process.stderr.read()[-3000:])
     print("figure: close to process end %.0f ms" % ((time.monotonic() - closed) * 1000))
+
+
+def close_during_check_run(root):
+    """A service that takes the connection and never answers: closing the
+    window during the check must not wait for it."""
+    silent = socket.socket()
+    silent.bind(("127.0.0.1", 0))
+    silent.listen(8)
+    run = Run(root, "silent", {"KALO_CONFIG_SERVICE_URL": "http://127.0.0.1:%d" % silent.getsockname()[1]})
+    wait_for(lambda: run.log_has("first frame of KALOFitProbeMainWnd painted"), limit=15)
+    window = wait_for(lambda: window_origin(TITLE, run.process.pid), limit=15)
+    check(window is not None, "silent service: the main window is shown")
+    if window is None:
+        run.process.kill()
+        return
+    click(window, SHADOW + 138, SHADOW + 520)  # "Check now"
+    silent.settimeout(10)
+    try:
+        connected = silent.accept()  # the check is in its download now
+    except socket.timeout:
+        connected = None
+    save_screenshot("checking")
+    click(window, SHADOW + 1149, SHADOW + 49)  # close, on the checking page
+    closed = time.monotonic()
+    code = run.ended(limit=10)
+    took = time.monotonic() - closed
+    check(connected is not None, "silent service: the check asks the service")
+    check(code == 0, "silent service: closing during the check ends the program with code 0 (got %s)" % code)
+    if code != 0:
+        print(run.process.stderr.read()[-3000:])
+    print("figure: close during a check against a silent service to process end %.0f ms" % (took * 1000))
+    silent.close()
+
+
+def no_display_run(root):
+    folder = os.path.join(root, "no_display")
+    os.makedirs(folder)
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    env["XDG_DATA_HOME"] = os.path.join(folder, "data")
+    done = subprocess.run([PROGRAM], env=env, capture_output=True, text=True, timeout=30)
+    check(done.returncode == 1 and "kalofitprobe-cli" in done.stderr,
+          "without a display: exit code 1 and a line naming kalofitprobe-cli (got %d)" % done.returncode)
 
 
 def startup_message_run(root, name, env_changes, prepare, expected_text):
     run_folder = os.path.join(root, name)
     prepare(run_folder)
     run = Run(root, name, env_changes)
-    box = wait_for(lambda: window_origin("tips"), limit=15)
+    box = wait_for(lambda: window_origin("tips", run.process.pid), limit=15)
     check(box is not None, name + ": the start-up message is shown")
     if box is None:
         run.process.kill()
+        print(run.process.stderr.read()[-3000:])
         return
     time.sleep(0.3)
     save_screenshot(name)
@@ -202,7 +250,7 @@ def main():
     os.makedirs(SHOTS, exist_ok=True)
     root = tempfile.mkdtemp(prefix="kalo-e2e-")
     display = ":%d" % (90 + os.getpid() % 100)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-noreset"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.environ["DISPLAY"] = display
     os.environ.pop("QT_QPA_PLATFORM", None)
@@ -210,7 +258,9 @@ def main():
         if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), limit=10):
             print("FAIL the virtual display did not start")
             return 1
+        no_display_run(root)
         main_window_run(root)
+        close_during_check_run(root)
         # The data folder cannot be made: a file stands where its parent belongs.
         startup_message_run(root, "m2_data_folder", {"XDG_DATA_HOME": os.path.join(root, "m2_data_folder", "file")},
                             lambda folder: (os.makedirs(folder), open(os.path.join(folder, "file"), "w").close()),
