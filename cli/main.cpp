@@ -14,6 +14,7 @@
 #include "shell/crash_dump.h"
 #include "shell/kalo_base.h"
 #include "shell/safe_files.h"
+#include "shell/settings_location.h"
 #include "shell/text_convert.h"
 
 namespace {
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
     }
 
     if (options.settingsFile) WarnAboutSettingsFile(*options.settingsFile);
-    const StartupResult started = StartServices({options.settingsFile.value_or(DefaultSettingsFile()), options.language});
+    const StartupResult started = StartServices({options.settingsFile.value_or(ProgramSettingsFile()), options.language});
     if (!started.ok) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n", started.error.c_str());
         return started.badLanguage ? kExitUsage : kExitStartupFailed;

@@ -11,7 +11,8 @@ const char kCliUsage[] =
     "\n"
     "  --json           print one JSON object instead of text\n"
     "  --lang CODE      language of the texts: cn en jp ko de es fr it nl pl pt ru\n"
-    "  --settings FILE  settings file (default: config/fitprobe.ini beside the program)\n"
+    "  --settings FILE  settings file (default: config/fitprobe.ini beside the program,\n"
+    "                   installed: $XDG_CONFIG_HOME/KALOFitProbe/fitprobe.ini)\n"
     "  --no-download    do not ask the configuration service for a newer rule set\n"
     "  --help           show this text\n"
     "  --version        show the program version\n";

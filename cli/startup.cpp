@@ -24,10 +24,6 @@ std::optional<std::wstring> DisplayNameOf(const CKALOBase& base, const std::wstr
 
 }  // namespace
 
-std::wstring DefaultSettingsFile() {
-    return JoinPath(JoinPath(ProgramFolder(), L"config"), L"fitprobe.ini");
-}
-
 StartupResult StartServices(const StartupRequest& request) {
     StartupResult result;
     CKALOBase& base = CKALOBase::Instance();

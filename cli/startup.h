@@ -19,6 +19,3 @@ struct StartupResult {
 };
 
 StartupResult StartServices(const StartupRequest& request);
-
-// "config/fitprobe.ini" beside the program file.
-std::wstring DefaultSettingsFile();

@@ -1,22 +1,30 @@
-# Third-party libraries, all from the distribution's packages
-# (tools/install-deps.sh installs them).
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
-find_package(pugixml REQUIRED)
-find_package(ZLIB REQUIRED)
+# Third-party libraries. Every module links the same targets whatever the
+# platform: kalo_jsoncpp, pugixml::pugixml, ZLIB::ZLIB, kalo_gcrypt, Threads,
+# GTest::gtest / GTest::gtest_main and benchmark::benchmark_main. Where they
+# come from is the platform's business: on Linux the distribution's packages
+# (tools/install-deps.sh), on Windows cmake/KaloDependenciesWindows.cmake.
 find_package(Threads REQUIRED)
-pkg_check_modules(LIBGCRYPT REQUIRED IMPORTED_TARGET libgcrypt)
-# HTTP for the configuration service: libcurl here, WinINet on Windows.
 if(WIN32)
+  include(KaloDependenciesWindows)
+  # HTTP for the configuration service.
   set(KALO_HTTP_LIBRARY wininet)
 else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
+  find_package(pugixml REQUIRED)
+  find_package(ZLIB REQUIRED)
+  pkg_check_modules(LIBGCRYPT REQUIRED IMPORTED_TARGET libgcrypt)
+  add_library(kalo_jsoncpp INTERFACE)
+  target_link_libraries(kalo_jsoncpp INTERFACE PkgConfig::JSONCPP)
+  add_library(kalo_gcrypt INTERFACE)
+  target_link_libraries(kalo_gcrypt INTERFACE PkgConfig::LIBGCRYPT)
   find_package(CURL REQUIRED)
   set(KALO_HTTP_LIBRARY CURL::libcurl)
+  if(KALO_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+  endif()
 endif()
 
-if(KALO_BUILD_TESTS)
-  find_package(GTest REQUIRED)
-endif()
 if(KALO_BUILD_BENCHMARKS)
   find_package(benchmark REQUIRED)
 endif()

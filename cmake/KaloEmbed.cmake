@@ -36,6 +36,8 @@ function(kalo_embedded_resources target)
       "extern \"C\" const unsigned char ${sym}_begin[];\n"
       "extern \"C\" const unsigned char ${sym}_end[];\n")
     string(APPEND rows "    {L\"${type}\", ${id}, ${sym}_begin, ${sym}_end},\n")
+    # A type that is a keyword of the script (ICON) makes the system's own
+    # resource of that kind, so the file must then be in its format (.ico).
     string(APPEND rc "${id} ${type} \"${file}\"\n")
     math(EXPR index "${index} + 1")
   endwhile()
@@ -43,7 +45,13 @@ function(kalo_embedded_resources target)
   if(WIN32)
     set(generated "${CMAKE_CURRENT_BINARY_DIR}/${target}.rc")
     file(GENERATE OUTPUT "${generated}" CONTENT "${rc}")
-    add_library(${target} OBJECT "${generated}")
+    # Compiled once; the object goes onto the link line of every program that
+    # links the library, directly or through kalo_shell: a resource object
+    # inside a static library would be dropped, since no symbol refers to it.
+    add_library(${target}_objects OBJECT "${generated}")
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE $<TARGET_OBJECTS:${target}_objects>)
+    add_dependencies(${target} ${target}_objects)
   else()
     set(generated "${CMAKE_CURRENT_BINARY_DIR}/${target}_table.cpp")
     file(GENERATE OUTPUT "${generated}" CONTENT

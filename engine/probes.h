@@ -1,7 +1,8 @@
 #pragma once
 // The hardware probes: one small interface over the machine, with one
 // implementation per platform (probes_linux.cpp reads procfs and sysfs below
-// a root folder; probes_win.cpp uses WMI, CPUID and SetupAPI). Everything the
+// a root folder; probes_win.cpp uses WMI, CPUID, SetupAPI and the USB driver
+// requests), each fact in its own file in engine/probes/. Everything the
 // probes report is raw; the settings' test-section overrides and the adapter
 // selection are applied by portable code (see adapter_selection.h).
 

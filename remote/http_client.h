@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 inline constexpr char kHttpUserAgent[] = "Sorvik";
 
@@ -78,3 +79,29 @@ inline bool IsSuccessStatus(long status) { return status >= 200 && status < 300;
 
 // The text a C string of the body would hold: everything before the first zero.
 std::string TextUpToFirstZero(std::string body);
+
+// What both platform clients share: the checks every request starts with and
+// the pace at which a waiting request looks at its cancel flag.
+
+// How long one wait for the network lasts before the cancel flag is looked
+// at again; it bounds the delay between a raised flag and the end of a request.
+inline constexpr std::chrono::milliseconds kHttpCancelPollInterval{50};
+
+bool IsHttpCancelRaised(const std::atomic<bool>* cancel);
+
+// Only explicit http:// or https:// addresses (ASCII case ignored): curl
+// would guess a scheme for "12345" or "example.com", and neither client may
+// read a local file or speak another protocol for an address the service
+// hands out.
+bool HasHttpScheme(std::string_view url);
+
+HttpResponse FailedHttpResponse(HttpFailure failure);
+
+// Whether a request may start, and how long it may take then: the options'
+// total time-out, cut short by the caller's deadline. A failure (BadAddress,
+// Cancelled, TimedOut for a passed deadline) means nothing is sent.
+struct HttpRequestStart {
+    HttpFailure failure = HttpFailure::None;
+    std::chrono::milliseconds timeLimit{0};  // at least 1 ms when failure is None
+};
+HttpRequestStart StartHttpRequest(const std::string& url, const HttpClientOptions& options, HttpDeadline deadline);

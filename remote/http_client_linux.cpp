@@ -8,11 +8,8 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <string_view>
 
 #include "remote/http_client.h"
-#include "shell/text_util.h"
 
 namespace {
 
@@ -45,18 +42,15 @@ private:
     bool attached_;
 };
 
-// How long one wait for network activity lasts before the cancel flag is
-// looked at again. curl's own progress callback comes only about once a
-// second while a request waits to connect or for its first byte; this bounds
-// the delay between a raised flag and the end of the request.
-constexpr int kCancelPollMs = 50;
-
-bool IsRaised(const std::atomic<bool>* flag) { return flag != nullptr && flag->load(std::memory_order_acquire); }
+// The waits for network activity are cut into polls of
+// kHttpCancelPollInterval: curl's own progress callback comes only about once
+// a second while a request waits to connect or for its first byte.
+constexpr int kCancelPollMs = static_cast<int>(kHttpCancelPollInterval.count());
 
 // Aborts a transfer from inside curl (CURLE_ABORTED_BY_CALLBACK) as soon as
 // the flag is seen, even in the middle of a long run of reads.
 int AbortWhenCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return IsRaised(static_cast<const std::atomic<bool>*>(context)) ? 1 : 0;
+    return IsHttpCancelRaised(static_cast<const std::atomic<bool>*>(context)) ? 1 : 0;
 }
 
 bool EnsureCurlInitialised() {
@@ -94,18 +88,6 @@ HttpFailure FailureOf(CURLcode result, const BodySink& sink) {
         default:
             return HttpFailure::TransferFailed;
     }
-}
-
-HttpResponse Failed(HttpFailure failure) {
-    HttpResponse response;
-    response.failure = failure;
-    return response;
-}
-
-// Only explicit HTTP addresses: curl would guess a scheme for "12345" or
-// "example.com" where the Windows HTTP stack refuses them.
-bool HasHttpScheme(const std::string& url) {
-    return StartsWithIgnoreAsciiCase(url, "http://") || StartsWithIgnoreAsciiCase(url, "https://");
 }
 
 size_t WriteBody(char* data, size_t size, size_t count, void* context) {
@@ -146,23 +128,13 @@ public:
     }
 
 private:
-    // The request's own limit, cut short by the caller's deadline.
-    std::optional<std::chrono::milliseconds> TimeLimit(HttpDeadline deadline) const {
-        if (deadline == kNoHttpDeadline) return options_.totalTimeout;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= std::chrono::milliseconds(0)) return std::nullopt;
-        return std::min(left, options_.totalTimeout);
-    }
-
     HttpResponse Perform(const std::string& url, BodySink& sink, HttpDeadline deadline) const {
-        if (!HasHttpScheme(url)) return Failed(HttpFailure::BadAddress);
-        if (IsRaised(options_.cancel)) return Failed(HttpFailure::Cancelled);
-        const auto limit = TimeLimit(deadline);
-        if (!limit) return Failed(HttpFailure::TimedOut);
-        if (!EnsureCurlInitialised()) return Failed(HttpFailure::TransferFailed);
+        const HttpRequestStart start = StartHttpRequest(url, options_, deadline);
+        if (start.failure != HttpFailure::None) return FailedHttpResponse(start.failure);
+        const std::chrono::milliseconds limit = start.timeLimit;
+        if (!EnsureCurlInitialised()) return FailedHttpResponse(HttpFailure::TransferFailed);
         const EasyHandle handle(curl_easy_init());
-        if (!handle) return Failed(HttpFailure::TransferFailed);
+        if (!handle) return FailedHttpResponse(HttpFailure::TransferFailed);
         CURL* curl = handle.get();
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -170,8 +142,8 @@ private:
         // Worker threads: time-outs must not rely on signals.
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
-                         static_cast<long>(std::min(options_.connectTimeout, *limit).count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(limit->count(), 1)));
+                         static_cast<long>(std::min(options_.connectTimeout, limit).count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
         // Redirects are followed, as the Windows HTTP stack does, but only
         // over HTTP: an address handed out by the service must never make the
         // program read a local file or speak another protocol.
@@ -197,7 +169,7 @@ private:
 
         const CURLcode result = RunTransfer(curl);
         const bool stoppedAfterPrefix = result == CURLE_WRITE_ERROR && sink.prefixComplete;
-        if (result != CURLE_OK && !stoppedAfterPrefix) return Failed(FailureOf(result, sink));
+        if (result != CURLE_OK && !stoppedAfterPrefix) return FailedHttpResponse(FailureOf(result, sink));
 
         HttpResponse response;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
@@ -214,7 +186,7 @@ private:
         const CAttachedTransfer transfer(multi.get(), curl);
         if (!transfer.IsAttached()) return CURLE_FAILED_INIT;
         for (;;) {
-            if (IsRaised(options_.cancel)) return CURLE_ABORTED_BY_CALLBACK;
+            if (IsHttpCancelRaised(options_.cancel)) return CURLE_ABORTED_BY_CALLBACK;
             int running = 0;
             if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
             if (running == 0) break;

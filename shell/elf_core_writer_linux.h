@@ -15,16 +15,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace crashdump {
+#include "shell/crash_dump_text.h"
 
-struct CivilTime {
-    int year = 1970;
-    int month = 1;  // 1 to 12
-    int day = 1;    // 1 to 31
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
+namespace crashdump {
 
 // Broken-down UTC time of seconds since 1970.
 CivilTime CivilTimeFromUnix(int64_t seconds);
@@ -43,34 +36,6 @@ struct LocalOffsetTable {
 // keep the last offset.
 LocalOffsetTable BuildLocalOffsetTable(int64_t now, int64_t horizonSeconds);
 CivilTime LocalCivilTime(const LocalOffsetTable& table, int64_t seconds);
-
-// Text assembled into a caller's buffer; once something does not fit the
-// text is marked overflowed and stays as it was.
-class CFixedText {
-public:
-    CFixedText(char* buffer, size_t capacity) : buffer_(buffer), capacity_(capacity) {}
-    CFixedText& Add(std::string_view text);
-    CFixedText& AddDecimal(int64_t value, int minDigits = 1);
-    std::string_view View() const { return {buffer_, length_}; }
-    // The text with a terminating NUL (which View leaves out); null on overflow.
-    const char* CString();
-    bool Overflowed() const { return overflowed_; }
-
-private:
-    char* buffer_;
-    size_t capacity_;
-    size_t length_ = 0;
-    bool overflowed_ = false;
-};
-
-inline constexpr char kCrashLogTag[] = "VRUnHandledExceptionFilter";
-
-// "KALOFitProbe" + year (all its digits) + month, day, hour and minute (two
-// digits each) + ".dmp".
-void AppendDumpFileName(CFixedText& out, const CivilTime& local);
-// One log line as the logger writes it: "MM/DD/YYYY hh:mm:ss|tag|thread<TAB>"
-// and the outcome "****exception(dump[bRet=%d，err=%d])", ending in a line break.
-void AppendCrashLogLine(CFixedText& out, const CivilTime& local, uint32_t threadId, int dumpWritten, int error);
 
 // One line of /proc/<pid>/maps, with the "Anonymous:" size /proc/<pid>/smaps
 // adds below it.

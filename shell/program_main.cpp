@@ -16,6 +16,7 @@
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/settings_location.h"
 #include "shell/startup_messages.h"
 #include "shell/text_convert.h"
 #include "ui/toolkit/shared_resources.h"
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
     if (const char* url = std::getenv("KALO_CONFIG_SERVICE_URL"); url != nullptr && *url != '\0') {
         SetConfigServiceBaseUrl(url);
     }
-    const std::wstring settingsFile = JoinPath(JoinPath(ProgramFolder(), L"config"), L"fitprobe.ini");
+    const std::wstring settingsFile = ProgramSettingsFile();
     std::wstring languageCode;
     std::wstring languageNick;
     int messageLanguage = 1;

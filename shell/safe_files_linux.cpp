@@ -24,7 +24,6 @@
 namespace {
 
 constexpr char kFolderTag[] = "EnsureFolder";
-constexpr char kReadTag[] = "ReadFileBounded";
 constexpr int kLinkRetries = 3;
 constexpr time_t kStaleTemporaryAge = 60 * 60;
 
@@ -389,27 +388,6 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     result.status = FileReadStatus::Ok;
     result.bytes = std::move(bytes);
     return result;
-}
-
-std::wstring DescribeReadFailure(const FileReadResult& result, size_t maxBytes) {
-    switch (result.status) {
-        case FileReadStatus::Ok: return L"read";
-        case FileReadStatus::Missing: return L"not found";
-        case FileReadStatus::NotRegular: return L"not a regular file";
-        case FileReadStatus::TooLarge: return L"larger than " + std::to_wstring(maxBytes) + L" bytes";
-        case FileReadStatus::Unreadable: return SystemErrorText(result.error);
-    }
-    return L"unreadable";
-}
-
-std::optional<std::string> ReadFileOrLog(const std::wstring& path, size_t maxBytes, const char* tag) {
-    FileReadResult result = ReadFileBounded(path, maxBytes);
-    if (result.ok()) return std::move(result.bytes);
-    if (result.status != FileReadStatus::Missing) {
-        CCTLog::Instance().Log(0, tag != nullptr ? tag : kReadTag, L"file refused (%ls): %ls",
-                               DescribeReadFailure(result, maxBytes).c_str(), path.c_str());
-    }
-    return std::nullopt;
 }
 
 bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {

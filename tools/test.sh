@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the debug build, a replay of the saved
 # fuzz corpora and a short fuzz run of every reader that takes outside input,
-# and the same tests under the address and undefined-behaviour sanitizers. Run as root on a fresh machine (it
-# installs the build dependencies).
+# and the same tests under the address and undefined-behaviour sanitizers, and
+# then the Debian package from the release build, installed, run and purged
+# (tools/package_test.sh). Run as root on a fresh machine (it installs the
+# build dependencies).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,3 +23,5 @@ build_and_test debug
 echo "== fuzz: replay the saved corpora, then 10 seconds per target"
 bash tools/fuzz.sh 10
 build_and_test asan
+echo "== package: build, install, run, validate and purge the Debian package"
+bash tools/package_test.sh

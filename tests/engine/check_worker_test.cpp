@@ -8,13 +8,13 @@
 
 #include "engine/check_env_thread.h"
 #include "engine/check_helper.h"
-#include "engine/probes_linux.h"
 #include "remote/config_service.h"
 #include "engine/rule_set_reader.h"
 #include "shell/embedded_resource.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
+#include "tests/support/fixture_probes.h"
 #include "tests/remote/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
@@ -35,6 +35,7 @@ constexpr char kServedRules[] =
 class CheckSequence : public testing::Test {
 protected:
     void SetUp() override {
+        KALO_SKIP_WITHOUT_FIXTURE_PROBES();
         SetSettingsFilePath(root_.Write(L"fitprobe.ini", "[test]\nistest=1\ntestos=Microsoft Windows 10 Pro\n"));
         SetConfigServiceBaseUrl(service_.BaseUrl());
         ServeRules(kServedRules);
@@ -58,7 +59,7 @@ protected:
     ScopedEnv runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
     LoopbackHttpServer service_;
     LogCapture log_;
-    std::unique_ptr<IHardwareProbes> probes_ = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
+    std::unique_ptr<IHardwareProbes> probes_ = FixtureProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam_{root_.File(L"home")};
     CCheckHelper helper_{root_.File(L"data")};
 };
@@ -109,10 +110,11 @@ TEST(CombinedCheckResult, FromTheTwoTiersAndSteamVr) {
 }
 
 TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
+    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
     ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
-    auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
+    auto probes = FixtureProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(false);
@@ -137,11 +139,12 @@ TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
 // ends as soon as its owner stops the worker, with or without waiting at
 // once; the callback does not come, and the download is reported cancelled.
 TEST(CheckEnvThread, StoppingCancelsTheDownloadFromASilentService) {
+    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
     ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
     const ScopedNoProxy noProxy;
-    auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
+    auto probes = FixtureProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam(root.File(L"home"));
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(true);

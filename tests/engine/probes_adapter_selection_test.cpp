@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/probes_linux.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
+#include "tests/support/fixture_probes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -161,8 +161,9 @@ TEST(TextOverrides, ReplaceBrandAndCaption) {
 }
 
 TEST_F(SettingsFile, IsLaptopHonoursTheSettingAfreshOnEveryCall) {
-    const auto desktop = CreateLinuxHardwareProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/desktop-intel-nvidia"));
-    const auto laptop = CreateLinuxHardwareProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/intel-laptop"));
+    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
+    const auto desktop = FixtureProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/desktop-intel-nvidia"));
+    const auto laptop = FixtureProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/intel-laptop"));
     const struct { const char* ini; bool desktopIsLaptop; bool laptopIsLaptop; } kRows[] = {
         {"", false, true},
         {"[test]\nislaptop=1\n", true, true},  // acts without istest

@@ -100,6 +100,50 @@ TEST_F(HttpClientTest, HttpGetTextEndsAtTheFirstZeroByteOfTheWholeBody) {
     EXPECT_EQ(HttpGetText(*http_, Url("/silent")), "");
 }
 
+// The checks both platform clients start every request with.
+TEST(HttpRequestStart, OnlyHttpAddressesAreOpened) {
+    const struct { const char* name; const char* url; bool opened; } kCases[] = {
+        {"http", "http://127.0.0.1:8080/doc", true},
+        {"https", "https://config.kalo.example/x", true},
+        {"scheme in capitals", "HTTP://HOST/", true},
+        {"local file", "file:///etc/hostname", false},
+        {"another protocol", "ftp://host/file", false},
+        {"no scheme", "config.kalo.example/doc", false},
+        {"bare number", "12345", false},
+        {"scheme without slashes", "http:host", false},
+        {"empty", "", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(HasHttpScheme(c.url), c.opened);
+        EXPECT_EQ(StartHttpRequest(c.url, {}, kNoHttpDeadline).failure,
+                  c.opened ? HttpFailure::None : HttpFailure::BadAddress);
+    }
+}
+
+TEST(HttpRequestStart, TheDeadlineCutsTheTimeLimitAndARaisedFlagSendsNothing) {
+    const std::string url = "http://127.0.0.1/doc";
+    std::atomic<bool> cancel{false};
+    HttpClientOptions options;
+    options.totalTimeout = 2000ms;
+    options.cancel = &cancel;
+    const auto now = std::chrono::steady_clock::now();
+
+    EXPECT_EQ(StartHttpRequest(url, options, kNoHttpDeadline).timeLimit, 2000ms) << "no deadline: the own limit";
+    EXPECT_EQ(StartHttpRequest(url, options, now + 60s).timeLimit, 2000ms) << "a far deadline: the own limit";
+    const HttpRequestStart near = StartHttpRequest(url, options, now + 500ms);
+    EXPECT_EQ(near.failure, HttpFailure::None);
+    EXPECT_GT(near.timeLimit, 0ms);
+    EXPECT_LE(near.timeLimit, 500ms) << "a near deadline: what is left of it";
+    EXPECT_EQ(StartHttpRequest(url, options, now).failure, HttpFailure::TimedOut);
+    EXPECT_EQ(StartHttpRequest(url, options, now - 1s).failure, HttpFailure::TimedOut);
+
+    cancel.store(true);
+    EXPECT_EQ(StartHttpRequest(url, options, kNoHttpDeadline).failure, HttpFailure::Cancelled);
+    EXPECT_EQ(StartHttpRequest("file:///x", options, kNoHttpDeadline).failure, HttpFailure::BadAddress)
+        << "the address is judged first";
+}
+
 // A request waiting on a service that stays silent (or crawls) ends as
 // Cancelled once the flag goes up on another thread; the time from the flag
 // to the return is printed, not asserted.

@@ -1,51 +1,43 @@
 #include "tests/remote/loopback_http_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
-constexpr int kPollMs = 50;
+constexpr std::chrono::milliseconds kPollInterval{50};
 constexpr size_t kMaxRequestHeadBytes = 64 * 1024;
 
 class CSocket {
 public:
-    explicit CSocket(int fd) : fd_(fd) {}
-    ~CSocket() {
-        if (fd_ >= 0) close(fd_);
-    }
+    explicit CSocket(LoopbackSocket socket) : socket_(socket) {}
+    ~CSocket() { CloseSocket(socket_); }
     CSocket(const CSocket&) = delete;
     CSocket& operator=(const CSocket&) = delete;
-    int Get() const { return fd_; }
+    LoopbackSocket Get() const { return socket_; }
 
 private:
-    int fd_;
+    LoopbackSocket socket_;
 };
 
-// Waits for input while watching the stop flag; false on stop or time-out.
-bool WaitReadable(int fd, const std::atomic<bool>& stop) {
-    pollfd entry{fd, POLLIN, 0};
+// Waits for input while watching the stop flag; false on stop or failure.
+bool WaitReadableUnlessStopped(LoopbackSocket socket, const std::atomic<bool>& stop) {
     while (!stop.load()) {
-        const int ready = poll(&entry, 1, kPollMs);
-        if (ready > 0) return true;
-        if (ready < 0 && errno != EINTR) return false;
+        switch (WaitReadable(socket, kPollInterval)) {
+            case SocketWait::Readable: return true;
+            case SocketWait::Failed: return false;
+            case SocketWait::TimedOut: break;
+        }
     }
     return false;
 }
 
-bool SendAll(int fd, std::string_view bytes) {
+bool SendAll(LoopbackSocket socket, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
+        const long sent = SendSome(socket, bytes.data(), bytes.size());
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
     }
@@ -106,20 +98,8 @@ std::string LoopbackRequest::Header(const std::string& lowerCaseName) const {
 }
 
 LoopbackHttpServer::LoopbackHttpServer() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(fd);
-        return;
-    }
-    listenFd_ = fd;
-    port_ = ntohs(address.sin_port);
+    listener_ = ListenOnLoopback(port_);
+    if (listener_ == kNoLoopbackSocket) return;
     acceptThread_ = std::thread(&LoopbackHttpServer::AcceptLoop, this);
 }
 
@@ -128,7 +108,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     if (acceptThread_.joinable()) acceptThread_.join();
     // No new connection threads can start now.
     for (auto& connection : connections_) connection.join();
-    if (listenFd_ >= 0) close(listenFd_);
+    CloseSocket(listener_);
 }
 
 std::string LoopbackHttpServer::BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -165,11 +145,11 @@ bool LoopbackHttpServer::WaitForRequestTo(const std::string& path, std::chrono::
 }
 
 void LoopbackHttpServer::AcceptLoop() {
-    while (WaitReadable(listenFd_, stop_)) {
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+    while (WaitReadableUnlessStopped(listener_, stop_)) {
+        const LoopbackSocket connection = AcceptConnection(listener_);
+        if (connection == kNoLoopbackSocket) continue;
         const std::lock_guard<std::mutex> guard(lock_);
-        connections_.emplace_back(&LoopbackHttpServer::HandleConnection, this, fd);
+        connections_.emplace_back(&LoopbackHttpServer::HandleConnection, this, connection);
     }
 }
 
@@ -191,14 +171,14 @@ LoopbackAnswer LoopbackHttpServer::AnswerFor(const LoopbackRequest& request) con
     return handler(request);
 }
 
-void LoopbackHttpServer::HandleConnection(int rawFd) {
-    const CSocket connection(rawFd);
-    const int fd = connection.Get();
+void LoopbackHttpServer::HandleConnection(LoopbackSocket socket) {
+    const CSocket connection(socket);
+    const LoopbackSocket peer = connection.Get();
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHeadBytes) {
-        if (!WaitReadable(fd, stop_)) return;
-        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (!WaitReadableUnlessStopped(peer, stop_)) return;
+        const long got = ReceiveSome(peer, buffer, sizeof buffer);
         if (got <= 0) return;
         head.append(buffer, static_cast<size_t>(got));
     }
@@ -213,8 +193,8 @@ void LoopbackHttpServer::HandleConnection(int rawFd) {
 
     if (answer.neverAnswer) {
         // Silent until the client closes or the server stops.
-        while (WaitReadable(fd, stop_)) {
-            if (recv(fd, buffer, sizeof buffer, 0) <= 0) return;
+        while (WaitReadableUnlessStopped(peer, stop_)) {
+            if (ReceiveSome(peer, buffer, sizeof buffer) <= 0) return;
         }
         return;
     }
@@ -225,12 +205,12 @@ void LoopbackHttpServer::HandleConnection(int rawFd) {
     for (const auto& [name, value] : answer.extraHeaders) response += name + ": " + value + "\r\n";
     response += "Connection: close\r\n\r\n";
     if (answer.pieceBytes == 0) {
-        SendAll(fd, response + answer.body);
+        SendAll(peer, response + answer.body);
         return;
     }
-    if (!SendAll(fd, response)) return;
+    if (!SendAll(peer, response)) return;
     for (size_t at = 0; at < answer.body.size() && !stop_.load(); at += answer.pieceBytes) {
-        if (!SendAll(fd, std::string_view(answer.body).substr(at, answer.pieceBytes))) return;
+        if (!SendAll(peer, std::string_view(answer.body).substr(at, answer.pieceBytes))) return;
         std::this_thread::sleep_for(answer.piecePause);
     }
 }

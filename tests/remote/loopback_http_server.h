@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/remote/loopback_socket.h"
+
 struct LoopbackRequest {
     std::string method;
     std::string target;  // as sent: "/path?query", or "http://host/path?query" through a proxy
@@ -48,7 +50,7 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    bool IsListening() const { return listenFd_ >= 0; }
+    bool IsListening() const { return listener_ != kNoLoopbackSocket; }
     uint16_t Port() const { return port_; }
     // "http://127.0.0.1:<port>"
     std::string BaseUrl() const;
@@ -67,10 +69,10 @@ public:
 
 private:
     void AcceptLoop();
-    void HandleConnection(int fd);
+    void HandleConnection(LoopbackSocket connection);
     LoopbackAnswer AnswerFor(const LoopbackRequest& request) const;
 
-    int listenFd_ = -1;
+    LoopbackSocket listener_ = kNoLoopbackSocket;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::thread acceptThread_;

@@ -1,9 +1,11 @@
 #include "shell/safe_files.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include "shell/platform.h"
+#include "tests/support/child_processes.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -84,6 +87,9 @@ TEST(ReplaceFileAtomically, ConcurrentWritersNeverShowAReaderAMixedFile) {
 }
 
 TEST(ReadFileBounded, TakesRegularFilesOfSaneSizeAndNeverWaits) {
+#ifdef _WIN32
+    GTEST_SKIP() << "its cases are POSIX pipes, /dev/zero and symbolic links";
+#else
     ScopedTempFolder root;
     ScopedTempFolder outside;
     AddLinkFreeRoot(root.Path());
@@ -110,12 +116,16 @@ TEST(ReadFileBounded, TakesRegularFilesOfSaneSizeAndNeverWaits) {
         EXPECT_EQ(ReadFileBounded(c.path, 64).status, c.status);
     }
     ClearLinkFreeRoots();
+#endif
 }
 
 // Each writer meets a link planted where its own file or folder belongs,
 // pointing outside: nothing outside changes, and the program's own entry
 // stands there afterwards.
 TEST(LinkFreeRoot, NoWriterGoesThroughAPlantedLink) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows; the junction case is not written yet";
+#else
     const struct {
         const char* name;
         bool linkToFolder;
@@ -151,9 +161,13 @@ TEST(LinkFreeRoot, NoWriterGoesThroughAPlantedLink) {
         EXPECT_EQ(EntriesIn(outside.Path()), 1u);
         EXPECT_EQ(!fs::is_symlink(ToFsPath(at)), c.realEntryAfterwards);
     }
+#endif
 }
 
 TEST(ReplaceFileIfDifferent, LeavesAnIdenticalFileAloneAndSweepsWhatKilledWritersLeft) {
+#ifdef _WIN32
+    GTEST_SKIP() << kNoForkReason;
+#else
     ScopedTempFolder root;
     const std::wstring path = root.File(L"KALOFitProbe.lang");
     ASSERT_EQ(ReplaceFileIfDifferent(path, "pack"), ReplaceOutcome::Replaced);
@@ -176,6 +190,7 @@ TEST(ReplaceFileIfDifferent, LeavesAnIdenticalFileAloneAndSweepsWhatKilledWriter
     EXPECT_TRUE(PathExists(other));
     EXPECT_EQ(ReplaceFileIfDifferent(path, "new pack"), ReplaceOutcome::Replaced);
     EXPECT_EQ(ReadWholeFile(path), "new pack");
+#endif
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #pragma once
 // Real child processes for tests of what several copies of the program do to
-// shared files at once.
+// shared files at once. They are forked, which Windows cannot do; tests that
+// use them are skipped there (kNoForkReason).
+
+inline constexpr char kNoForkReason[] = "needs fork() for its child processes";
+#ifndef _WIN32
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,3 +29,4 @@ inline std::vector<int> RunInChildProcesses(int count, const std::function<int(i
     }
     return codes;
 }
+#endif  // _WIN32

@@ -27,14 +27,39 @@ public:
 
 private:
     static void Apply(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+        // An empty value removes the variable; the system's environment
+        // block changes with the C library's copy.
+        _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
         if (value) {
             setenv(name.c_str(), value->c_str(), 1);
         } else {
             unsetenv(name.c_str());
         }
+#endif
     }
 
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Points TempFolder() (shell/platform.h) at `folder` for the scope: through
+// XDG_RUNTIME_DIR on Linux, through TMP on Windows, which the system's
+// temporary-folder look-up reads first.
+class ScopedTempFolderRedirect {
+public:
+    explicit ScopedTempFolderRedirect(const std::wstring& folder) {
+        std::string narrow;
+        for (const wchar_t c : folder) narrow.push_back(static_cast<char>(c));  // test folders are ASCII
+#ifdef _WIN32
+        env_.Set("TMP", narrow.c_str());
+#else
+        env_.Set("XDG_RUNTIME_DIR", narrow.c_str());
+#endif
+    }
+
+private:
+    ScopedEnv env_;
 };
 
 // Clears every proxy variable the HTTP client honours, so that requests to a

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "shell/platform.h"
@@ -11,9 +12,19 @@
 namespace fs = std::filesystem;
 
 ScopedTempFolder::ScopedTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "kalo-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = FromFsPath(pattern);
+    // A fresh name, created exclusively and private to the user, as mkdtemp
+    // makes it (which Windows lacks).
+    std::random_device random;
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = base / ("kalo-test-" + std::to_string(random()));
+        std::error_code error;
+        if (fs::create_directory(candidate, error)) {
+            fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
+            path_ = FromFsPath(candidate);
+        }
+    }
+    if (path_.empty()) ADD_FAILURE() << "no temporary folder could be made";
 }
 
 ScopedTempFolder::~ScopedTempFolder() {

@@ -6,7 +6,7 @@
 #include "shell/embedded_resource.h"
 #include "shell/kalo_base.h"
 #include "shell/log.h"
-#include "shell/profile.h"
+#include "shell/settings_location.h"
 #include "ui/toolkit/shared_resources.h"
 #include "ui/windows/display_interface_intro_wnd.h"
 #include "ui/windows/minimum_config_window.h"
@@ -219,7 +219,7 @@ bool MainWindow::OnItemSelect(const TNotifyUI& message) {
     const LangPackInfo language = languages_[index];
     CKALOBase::Instance().SwitchLanguage(language.code, language.displayName, kProgramName, L"");
     ShowWelcome();
-    ProfileWriteString(L"set", L"language", language.code, SettingsFilePath());
+    SaveProgramSetting(L"set", L"language", language.code);
     return true;
 }
 

@@ -1,0 +1,168 @@
+// The Windows crash-dump handler: the process's unhandled-exception filter,
+// writing a minidump with DbgHelp.
+//
+// The filter runs on the faulting thread, which may have overflowed its
+// stack or hold the heap's lock, so the path is prepared at install time in
+// fixed buffers and the dump is written by a fresh thread with a stack of its
+// own while the faulting thread waits.
+
+#include <windows.h>
+#include <dbghelp.h>
+
+#include <atomic>
+#include <cwchar>
+
+#include "shell/crash_dump.h"
+#include "shell/crash_dump_text.h"
+#include "shell/kalo_base.h"
+#include "shell/log.h"
+
+using namespace crashdump;
+
+namespace {
+
+constexpr wchar_t kCrashDumpFolderName[] = L"\\crashDumps\\";
+// Data segments, handle data, unloaded modules, private read-write memory,
+// full memory information and thread information.
+constexpr MINIDUMP_TYPE kDumpType = static_cast<MINIDUMP_TYPE>(
+    MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
+    MiniDumpWithPrivateReadWriteMemory | MiniDumpWithFullMemoryInfo | MiniDumpWithThreadInfo);
+static_assert(kDumpType == 0x1A25);
+
+struct CrashState {
+    wchar_t folder[MAX_PATH] = {};  // the crash-dump folder, ending with a separator
+    size_t folderLength = 0;
+    CCTLog* log = nullptr;
+    std::atomic<int> dumping{0};
+};
+CrashState g_state;
+
+// An open handle, closed when it goes.
+class CHandle {
+public:
+    explicit CHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~CHandle() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+    }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};
+
+CivilTime LocalNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// folder + ASCII name into `out`; false when it does not fit.
+bool BuildPath(wchar_t (&out)[MAX_PATH], std::string_view name) {
+    if (g_state.folderLength + name.size() + 1 > MAX_PATH) return false;
+    std::wmemcpy(out, g_state.folder, g_state.folderLength);
+    for (size_t i = 0; i < name.size(); ++i) out[g_state.folderLength + i] = static_cast<unsigned char>(name[i]);
+    out[g_state.folderLength + name.size()] = L'\0';
+    return true;
+}
+
+struct DumpRequest {
+    EXCEPTION_POINTERS* exception = nullptr;
+    DWORD faultingThread = 0;
+    CivilTime time;
+    bool fileMade = false;  // false: no folder or no file, so nothing to log
+    bool written = false;
+    DWORD error = 0;
+};
+
+void WriteDump(DumpRequest& request) {
+    char nameBuffer[64];
+    CFixedText name(nameBuffer, sizeof nameBuffer);
+    AppendDumpFileName(name, request.time);
+    char partBuffer[96];
+    CFixedText part(partBuffer, sizeof partBuffer);
+    part.Add(name.View()).Add(".").AddDecimal(GetCurrentProcessId()).Add(".partial");
+    wchar_t finalPath[MAX_PATH];
+    wchar_t partPath[MAX_PATH];
+    if (name.Overflowed() || part.Overflowed() || !BuildPath(finalPath, name.View()) ||
+        !BuildPath(partPath, part.View())) {
+        return;
+    }
+    {
+        const CHandle file(CreateFileW(partPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return;
+        request.fileMade = true;
+        MINIDUMP_EXCEPTION_INFORMATION info{};
+        info.ThreadId = request.faultingThread;
+        info.ExceptionPointers = request.exception;
+        info.ClientPointers = FALSE;  // the record lies in this process's own memory
+        request.written = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), kDumpType,
+                                            request.exception != nullptr ? &info : nullptr, nullptr, nullptr) != FALSE;
+        request.error = GetLastError();
+        request.written = request.written && FlushFileBuffers(file.Get()) != FALSE;
+    }
+    // Only a finished dump takes the name, replacing an earlier one of the
+    // same minute whole.
+    if (request.written && !MoveFileExW(partPath, finalPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        request.written = false;
+        request.error = GetLastError();
+    }
+    if (!request.written) DeleteFileW(partPath);
+}
+
+DWORD WINAPI DumpThread(void* parameter) {
+    WriteDump(*static_cast<DumpRequest*>(parameter));
+    return 0;
+}
+
+void LogOutcome(const DumpRequest& request) {
+    char line[256];
+    CFixedText text(line, sizeof line);
+    AppendCrashLogLine(text, LocalNow(), request.faultingThread, request.written ? 1 : 0,
+                       static_cast<int>(request.error));
+    // Skipped when any thread holds the logger's lock, this one included:
+    // waiting could last for ever.
+    if (!text.Overflowed() && g_state.log != nullptr) g_state.log->TryWriteLine(text.View());
+}
+
+LONG WINAPI VRUnHandledExceptionFilter(EXCEPTION_POINTERS* exception) {
+    if (g_state.dumping.exchange(1) != 0) {
+        // Another thread is writing the dump; the process ends when it is
+        // done. This thread is captured there like the others.
+        for (;;) Sleep(INFINITE);
+    }
+    DumpRequest request;
+    request.exception = exception;
+    request.faultingThread = GetCurrentThreadId();
+    request.time = LocalNow();
+    // A stack overflow leaves this thread no room for DbgHelp; a thread of
+    // its own has a whole stack. Should none start, the dump is tried here.
+    const CHandle writer(CreateThread(nullptr, 0, &DumpThread, &request, 0, nullptr));
+    if (writer) {
+        WaitForSingleObject(writer.Get(), INFINITE);
+    } else {
+        WriteDump(request);
+    }
+    if (request.fileMade) LogOutcome(request);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
+bool InstallCrashDumpHandler() {
+    static bool installed = false;
+    if (installed) return true;
+    const std::wstring dataFolder = DataFolderPath();
+    if (dataFolder.empty()) return false;
+    const std::wstring folder = dataFolder + kCrashDumpFolderName;
+    if (folder.size() >= MAX_PATH) return false;
+    std::wmemcpy(g_state.folder, folder.c_str(), folder.size() + 1);
+    g_state.folderLength = folder.size();
+    g_state.log = &CCTLog::Instance();  // made now: its first use takes a lock
+    SetUnhandledExceptionFilter(&VRUnHandledExceptionFilter);
+    installed = true;
+    return true;
+}

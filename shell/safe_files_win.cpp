@@ -1,0 +1,489 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <vector>
+
+#include "shell/log.h"
+#include "shell/platform.h"
+#include "shell/safe_files.h"
+
+// Below a link-free root no junction, symbolic link or other reparse point is
+// followed: each step is looked at before it is used and a reparse point
+// where the program's own entry belongs is removed (the link itself, never
+// what it points to) and replaced.
+namespace {
+
+constexpr char kFolderTag[] = "EnsureFolder";
+constexpr int kLinkRetries = 3;
+constexpr int64_t kStaleTemporaryAge = 60 * 60;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using CUniqueHandle = std::unique_ptr<void, HandleCloser>;
+CUniqueHandle Owned(HANDLE handle) { return CUniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
+
+struct FindCloser {
+    void operator()(HANDLE find) const { FindClose(find); }
+};
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Folder names compare without regard to case and separator style.
+std::wstring Normalized(const std::wstring& path) {
+    std::wstring result;
+    result.reserve(path.size());
+    for (const wchar_t c : path) result.push_back(IsSeparator(c) ? L'\\' : static_cast<wchar_t>(std::towlower(c)));
+    while (result.size() > 3 && result.back() == L'\\') result.pop_back();
+    return result;
+}
+
+std::mutex& RootsLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::vector<std::wstring>& Roots() {
+    static std::vector<std::wstring> roots;  // as given, without trailing separators
+    return roots;
+}
+
+// The longest root that `path` lies below (or is), in its own spelling.
+std::optional<std::wstring> RootFor(const std::wstring& path) {
+    const std::wstring normalized = Normalized(path);
+    std::lock_guard guard(RootsLock());
+    std::optional<std::wstring> best;
+    for (const std::wstring& root : Roots()) {
+        const std::wstring key = Normalized(root);
+        const bool below = normalized == key || (normalized.size() > key.size() &&
+                                                 normalized.compare(0, key.size(), key) == 0 &&
+                                                 (key.back() == L'\\' || normalized[key.size()] == L'\\'));
+        if (below && (!best || root.size() > best->size())) best = root;
+    }
+    return best;
+}
+
+bool IsReparsePoint(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Removes the link itself: a link to a folder goes with RemoveDirectory, a
+// link to a file with DeleteFile; neither touches the target.
+bool RemoveLink(const std::wstring& path, DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(path.c_str()) != FALSE
+                                                        : DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool CreatePlainTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos && separator > 2 && !CreatePlainTree(path.substr(0, separator))) return false;
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// Checks (and with create, makes) every folder from the root down to
+// `folder`. Returns whether the folder is usable, and in `guarded` whether
+// it lies below a root.
+bool PrepareFolder(const std::wstring& rawFolder, bool create, bool& guarded) {
+    std::wstring folder = rawFolder;
+    while (folder.size() > 3 && IsSeparator(folder.back())) folder.pop_back();
+    const std::optional<std::wstring> root = RootFor(folder);
+    guarded = root.has_value();
+    if (!root) {
+        if (create) return CreatePlainTree(folder);
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    if (create ? !CreatePlainTree(*root) : !PathExists(*root)) return false;
+    std::wstring walked = *root;
+    size_t start = root->size();
+    while (start < folder.size()) {
+        while (start < folder.size() && IsSeparator(folder[start])) ++start;
+        size_t end = start;
+        while (end < folder.size() && !IsSeparator(folder[end])) ++end;
+        const std::wstring part = folder.substr(start, end - start);
+        start = end;
+        if (part.empty() || part == L".") continue;
+        if (part == L"..") {
+            SetLastError(ERROR_INVALID_NAME);
+            return false;
+        }
+        walked = JoinPath(walked, part);
+        bool ready = false;
+        for (int attempt = 0; attempt < kLinkRetries && !ready; ++attempt) {
+            const DWORD attributes = GetFileAttributesW(walked.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES) {
+                if (!create) return false;
+                if (!CreateDirectoryW(walked.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+                continue;
+            }
+            if (IsReparsePoint(attributes)) {
+                if (!create) {
+                    SetLastError(ERROR_CANT_ACCESS_FILE);
+                    return false;
+                }
+                if (!RemoveLink(walked, attributes)) return false;
+                CCTLog::Instance().Log(0, kFolderTag, L"removed a link planted where a folder belongs: %ls",
+                                       walked.c_str());
+                continue;
+            }
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                SetLastError(ERROR_DIRECTORY);
+                return false;
+            }
+            ready = true;
+        }
+        if (!ready) return false;
+    }
+    return true;
+}
+
+struct SplitPath {
+    std::wstring folder;
+    std::wstring name;
+};
+
+std::optional<SplitPath> Split(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    if (path.empty() || separator + 1 == path.size()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return std::nullopt;
+    }
+    if (separator == std::wstring::npos) return SplitPath{L".", path};
+    return SplitPath{path.substr(0, separator == 2 && path[1] == L':' ? 3 : separator), path.substr(separator + 1)};
+}
+
+// Every other process may read, write, rename and delete while we hold a
+// file: an atomic replacement elsewhere must never fail on our handle.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+std::wstring RandomSuffix() {
+    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::wstring suffix;
+    for (int i = 0; i < 8; ++i) suffix += kLetters[device() % (std::size(kLetters) - 1)];
+    return suffix;
+}
+
+// ".<name>.<pid>.": every temporary file of one target starts so, and the
+// process id tells whether its writer still runs.
+std::wstring TemporaryPrefix(const std::wstring& name) { return L"." + name + L"."; }
+
+int64_t UnixSeconds(const FILETIME& time) {
+    const uint64_t steps = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<int64_t>(steps / 10'000'000) - 11'644'473'600LL;
+}
+
+bool IsProcessRunning(DWORD pid) {
+    const auto process = Owned(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // access denied: it runs
+    DWORD code = 0;
+    return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
+}
+
+bool IsStaleTemporary(const WIN32_FIND_DATAW& entry, const std::wstring& prefix) {
+    const std::wstring name = entry.cFileName;
+    if (name.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::wstring rest = name.substr(prefix.size());
+    const size_t dot = rest.find(L'.');
+    if (dot == 0 || dot == std::wstring::npos) return false;
+    DWORD pid = 0;
+    for (size_t i = 0; i < dot; ++i) {
+        if (rest[i] < L'0' || rest[i] > L'9' || pid > 100'000'000) return false;
+        pid = pid * 10 + static_cast<DWORD>(rest[i] - L'0');
+    }
+    // The creation time, not the modification time: a writer may date the
+    // new file back while it is still writing.
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    if (UnixSeconds(now) - UnixSeconds(entry.ftCreationTime) > kStaleTemporaryAge) return true;
+    return pid != GetCurrentProcessId() && !IsProcessRunning(pid);
+}
+
+void RemoveStaleTemporariesIn(const std::wstring& folder, const std::wstring& name) {
+    const std::wstring prefix = TemporaryPrefix(name);
+    WIN32_FIND_DATAW found{};
+    const HANDLE raw = FindFirstFileW(JoinPath(folder, prefix + L"*").c_str(), &found);
+    if (raw == INVALID_HANDLE_VALUE) return;
+    const std::unique_ptr<void, FindCloser> find(raw);
+    std::vector<std::wstring> stale;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+            IsStaleTemporary(found, prefix)) {
+            stale.emplace_back(found.cFileName);
+        }
+    } while (FindNextFileW(raw, &found));
+    for (const std::wstring& entry : stale) DeleteFileW(JoinPath(folder, entry).c_str());
+}
+
+FILETIME FileTimeOf(std::time_t time) {
+    const uint64_t steps = (static_cast<uint64_t>(time) + 11'644'473'600ULL) * 10'000'000ULL;
+    return {static_cast<DWORD>(steps), static_cast<DWORD>(steps >> 32)};
+}
+
+bool ReplaceIn(const std::wstring& folder, const std::wstring& name, std::string_view bytes,
+               const ReplaceFileOptions& options) {
+    std::wstring temporary;
+    CUniqueHandle file;
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temporary = JoinPath(folder, TemporaryPrefix(name) + std::to_wstring(GetCurrentProcessId()) + L"." +
+                                         RandomSuffix());
+        file = Owned(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    if (!file) return false;
+    bool written = WriteAll(file.get(), bytes);
+    if (written && options.modified) {
+        const FILETIME modified = FileTimeOf(*options.modified);
+        SetFileTime(file.get(), nullptr, nullptr, &modified);  // a file without its time is still the right file
+    }
+    // On disk before the rename, so that a power cut cannot leave the name
+    // on an empty file.
+    written = written && FlushFileBuffers(file.get());
+    written = CloseHandle(file.release()) && written;
+    // MOVEFILE_REPLACE_EXISTING replaces a link at the target, not what it
+    // points to. A reader that opened the target without sharing deletion
+    // (another program) makes the rename fail for a moment: tried again.
+    const std::wstring target = JoinPath(folder, name);
+    for (int attempt = 0; written && attempt < 20; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+        Sleep(10);
+    }
+    const DWORD error = GetLastError();
+    DeleteFileW(temporary.c_str());
+    SetLastError(error);
+    return false;
+}
+
+}  // namespace
+
+void AddLinkFreeRoot(const std::wstring& folder) {
+    std::wstring root = folder;
+    while (root.size() > 3 && IsSeparator(root.back())) root.pop_back();
+    if (root.size() < 2 || root[1] != L':') return;  // drive paths only
+    std::lock_guard guard(RootsLock());
+    const auto same = [&](const std::wstring& other) { return Normalized(other) == Normalized(root); };
+    if (std::none_of(Roots().begin(), Roots().end(), same)) Roots().push_back(std::move(root));
+}
+
+void ClearLinkFreeRoots() {
+    std::lock_guard guard(RootsLock());
+    Roots().clear();
+}
+
+bool IsBelowLinkFreeRoot(const std::wstring& path) { return RootFor(path).has_value(); }
+
+bool EnsureFolder(const std::wstring& folder) {
+    bool guarded = false;
+    return PrepareFolder(folder, true, guarded);
+}
+
+FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
+    FileReadResult result;
+    const auto split = Split(path);
+    if (!split) {
+        result.status = FileReadStatus::Unreadable;
+        result.error = static_cast<int>(GetLastError());
+        return result;
+    }
+    bool guarded = false;
+    if (!PrepareFolder(split->folder, false, guarded)) {
+        const DWORD error = GetLastError();
+        result.error = static_cast<int>(error);
+        result.status = error == ERROR_CANT_ACCESS_FILE || error == ERROR_DIRECTORY ? FileReadStatus::NotRegular
+                                                                                    : FileReadStatus::Missing;
+        result.isLink = error == ERROR_CANT_ACCESS_FILE;
+        if (!guarded && error == ERROR_DIRECTORY) result.status = FileReadStatus::Missing;
+        return result;
+    }
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        result.error = static_cast<int>(error);
+        result.status = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileReadStatus::Missing
+                                                                                       : FileReadStatus::Unreadable;
+        return result;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || (guarded && IsReparsePoint(attributes))) {
+        result.status = FileReadStatus::NotRegular;
+        result.isLink = guarded && IsReparsePoint(attributes);
+        return result;
+    }
+    // A link below a root is opened as itself and refused above; a pipe or
+    // device name does not name a disk file and is refused below.
+    const auto file = Owned(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
+                                        nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        result.error = static_cast<int>(error);
+        result.status = error == ERROR_FILE_NOT_FOUND ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+        return result;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (guarded && IsReparsePoint(info.dwFileAttributes))) {
+        result.status = FileReadStatus::NotRegular;
+        return result;
+    }
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size > maxBytes) {
+        result.status = FileReadStatus::TooLarge;
+        return result;
+    }
+    std::string bytes;
+    char buffer[16384];
+    while (true) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            result.status = FileReadStatus::Unreadable;
+            result.error = static_cast<int>(GetLastError());
+            return result;
+        }
+        if (got == 0) break;
+        if (bytes.size() + got > maxBytes) {
+            result.status = FileReadStatus::TooLarge;
+            return result;
+        }
+        bytes.append(buffer, got);
+    }
+    result.status = FileReadStatus::Ok;
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {
+    const auto split = Split(path);
+    bool guarded = false;
+    return split && PrepareFolder(split->folder, false, guarded) && ReplaceIn(split->folder, split->name, bytes, options);
+}
+
+ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view bytes,
+                                      const ReplaceFileOptions& options) {
+    const auto split = Split(path);
+    bool guarded = false;
+    if (!split || !PrepareFolder(split->folder, false, guarded)) return ReplaceOutcome::Failed;
+    RemoveStaleTemporariesIn(split->folder, split->name);
+    const FileReadResult current = ReadFileBounded(path, bytes.size());
+    if (current.ok() && current.bytes == bytes) return ReplaceOutcome::Unchanged;
+    return ReplaceIn(split->folder, split->name, bytes, options) ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed;
+}
+
+void RemoveStaleTemporaryFiles(const std::wstring& path) {
+    const auto split = Split(path);
+    bool guarded = false;
+    if (split && PrepareFolder(split->folder, false, guarded)) RemoveStaleTemporariesIn(split->folder, split->name);
+}
+
+bool RemoveRegularFile(const std::wstring& folder, const std::wstring& name) {
+    if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos || name == L"." || name == L"..") {
+        return false;
+    }
+    bool guarded = false;
+    if (!PrepareFolder(folder, false, guarded)) return false;
+    const std::wstring path = JoinPath(folder, name);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return false;
+    }
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+namespace {
+
+// Opens or creates the regular file `path` in a prepared folder; below a root
+// a link in its place is removed first and a new file made.
+CUniqueHandle OpenOwnFile(const std::wstring& path, DWORD access, bool guarded) {
+    for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
+        auto file = Owned(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
+        if (!file) return file;
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return {};
+        }
+        if (!guarded || !IsReparsePoint(info.dwFileAttributes)) return file;
+        file.reset();
+        if (!DeleteFileW(path.c_str())) return {};
+    }
+    return {};
+}
+
+}  // namespace
+
+CFileLock::CFileLock(const std::wstring& lockFilePath) {
+    const auto split = Split(lockFilePath);
+    bool guarded = false;
+    if (!split || !PrepareFolder(split->folder, false, guarded)) return;
+    auto file = OpenOwnFile(lockFilePath, GENERIC_READ | GENERIC_WRITE, guarded);
+    if (!file) return;
+    // Locks belong to a handle, so two threads of one process exclude each
+    // other as two processes do.
+    OVERLAPPED whole{};
+    if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) return;
+    handle_ = reinterpret_cast<intptr_t>(file.release());
+}
+
+CFileLock::~CFileLock() {
+    if (handle_ >= 0) CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases the lock
+}
+
+bool CAppendFile::Open(const std::wstring& path) {
+    Close();
+    const auto split = Split(path);
+    bool guarded = false;
+    if (!split || !PrepareFolder(split->folder, false, guarded)) return false;
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end,
+    // decided by the system at the moment of the write.
+    auto file = OpenOwnFile(path, FILE_APPEND_DATA | SYNCHRONIZE, guarded);
+    if (!file) return false;
+    handle_ = reinterpret_cast<intptr_t>(file.release());
+    return true;
+}
+
+bool CAppendFile::Write(std::string_view bytes) {
+    if (handle_ < 0) return false;
+    if (bytes.size() > MAXDWORD) return false;
+    // One WriteFile for the whole line, so lines of other writers never
+    // come between its parts.
+    DWORD written = 0;
+    return WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+}
+
+void CAppendFile::Close() {
+    if (handle_ >= 0) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
