@@ -20,6 +20,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 add_compile_definitions(_WIN32_WINNT=0x0A00 WINVER=0x0A00 UNICODE _UNICODE)
 # Everything linked in: the programs need no MinGW runtime DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The MinGW runtime libraries bring their DWARF along, which no Windows
+# debugger reads (a crash is read from its minidump): a release is stripped.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Debian's wine64 package puts the loader below /usr/lib/wine; the wine
 # package adds /usr/bin/wine.

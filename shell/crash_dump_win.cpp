@@ -10,6 +10,7 @@
 #include <dbghelp.h>
 
 #include <atomic>
+#include <csignal>
 #include <cwchar>
 
 #include "shell/crash_dump.h"
@@ -150,6 +151,14 @@ LONG WINAPI VRUnHandledExceptionFilter(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// abort() (and std::terminate through it) ends the process by the C
+// runtime's own path, which no exception filter sees: the same dump, without
+// exception information, then the runtime's default ending.
+void OnAbort(int) {
+    VRUnHandledExceptionFilter(nullptr);
+    std::signal(SIGABRT, SIG_DFL);
+}
+
 }  // namespace
 
 bool InstallCrashDumpHandler() {
@@ -163,6 +172,7 @@ bool InstallCrashDumpHandler() {
     g_state.folderLength = folder.size();
     g_state.log = &CCTLog::Instance();  // made now: its first use takes a lock
     SetUnhandledExceptionFilter(&VRUnHandledExceptionFilter);
+    std::signal(SIGABRT, &OnAbort);
     installed = true;
     return true;
 }

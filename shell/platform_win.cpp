@@ -33,9 +33,16 @@ struct LocalFreer {
     void operator()(void* memory) const { LocalFree(memory); }
 };
 
+std::atomic<std::FILE*> debugOutput{stderr};
+
 // The console messages of the access-list steps name the failing call and
-// the system's error code.
-void ReportFailure(const char* format) { std::printf(format, static_cast<int>(GetLastError())); }
+// the system's error code. They go to the standard output, except in a
+// front end that silenced the diagnostics (SetDebugOutput(nullptr)) because
+// its standard output is its result.
+void ReportFailure(const char* format) {
+    const DWORD error = GetLastError();
+    if (debugOutput.load(std::memory_order_relaxed) != nullptr) std::printf(format, static_cast<int>(error));
+}
 
 // A security description whose access list allows the world group (every
 // user) full control; null when a step fails (reported on the console).
@@ -169,8 +176,12 @@ bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
             (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return true;
         }
-        if (attributes != INVALID_FILE_ATTRIBUTES) return EnsureFolder(trimmed);
-        return CreateOneFolder(trimmed, openToEveryone);
+        if (attributes == INVALID_FILE_ATTRIBUTES) return CreateOneFolder(trimmed, openToEveryone);
+        // A link planted where the folder belongs: replaced by a real folder
+        // (and logged) by the safe file layer, then opened up.
+        if (!EnsureFolder(trimmed)) return false;
+        if (openToEveryone) GrantEveryoneFullAccess(trimmed);
+        return true;
     }
     if (PathExists(trimmed)) return true;
     const size_t separator = trimmed.find_last_of(L"\\/");
@@ -182,17 +193,14 @@ bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
 }
 
 bool GrantEveryoneFullAccess(const std::wstring& path) {
-    // The account is looked up by name; a system whose world group has
-    // another name has no "Everyone" and the call fails.
-    DWORD sidSize = 0;
-    DWORD domainSize = 0;
-    SID_NAME_USE use{};
-    LookupAccountNameW(nullptr, L"Everyone", nullptr, &sidSize, nullptr, &domainSize, &use);
-    std::vector<BYTE> sid(sidSize == 0 ? 1 : sidSize);
-    std::vector<wchar_t> domain(domainSize == 0 ? 1 : domainSize);
-    if (sidSize == 0 ||
-        !LookupAccountNameW(nullptr, L"Everyone", sid.data(), &sidSize, domain.data(), &domainSize, &use)) {
-        ReportFailure("LookupAccountName() failed. Error %d\n");
+    // The world group by its well-known identity, not by the account name
+    // "Everyone", which a German or French system calls otherwise: there the
+    // entry that sub-folders and files inherit would be missing, and files
+    // one user makes below the data folder would be closed to the others.
+    DWORD sidSize = SECURITY_MAX_SID_SIZE;
+    std::vector<BYTE> sid(sidSize);
+    if (!CreateWellKnownSid(WinWorldSid, nullptr, sid.data(), &sidSize)) {
+        ReportFailure("CreateWellKnownSid() failed. Error %d\n");
         return false;
     }
     const PSID everyone = sid.data();
@@ -287,10 +295,6 @@ bool GrantEveryoneFullAccess(const std::wstring& path) {
     }
     return true;
 }
-
-namespace {
-std::atomic<std::FILE*> debugOutput{stderr};
-}  // namespace
 
 // The debugger output is apart from the console, so it never mixes with what
 // a terminal front end prints; SetDebugOutput(nullptr) still silences it.

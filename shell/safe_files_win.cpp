@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,9 @@ namespace {
 constexpr char kFolderTag[] = "EnsureFolder";
 constexpr int kLinkRetries = 3;
 constexpr int64_t kStaleTemporaryAge = 60 * 60;
+// FileRenameInfoEx (Windows 10 version 1607), which the SDK declares only for
+// builds aimed at that version.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -243,6 +247,42 @@ FILETIME FileTimeOf(std::time_t time) {
     return {static_cast<DWORD>(steps), static_cast<DWORD>(steps >> 32)};
 }
 
+// Renames the open temporary file over the target. POSIX semantics replace a
+// target that readers hold open (they keep the old file); a system without
+// them gets the classic rename, which such a reader blocks for a moment.
+bool RenameOver(CUniqueHandle& file, const std::wstring& temporary, const std::wstring& target) {
+    std::vector<BYTE> storage(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
+    // The flags share their place with ReplaceIfExists, which is all the
+    // declaration shows below Windows 10 version 1607.
+    const DWORD flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    std::memcpy(storage.data(), &flags, sizeof flags);
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), info->FileName);
+    if (SetFileInformationByHandle(file.get(), kFileRenameInfoEx, info, static_cast<DWORD>(storage.size()))) {
+        return true;
+    }
+    const DWORD posixError = GetLastError();
+    if (posixError != ERROR_INVALID_PARAMETER && posixError != ERROR_NOT_SUPPORTED &&
+        posixError != ERROR_INVALID_FUNCTION && posixError != ERROR_CALL_NOT_IMPLEMENTED) {
+        SetLastError(posixError);
+        return false;
+    }
+    // MOVEFILE_REPLACE_EXISTING replaces a link at the target, not what it
+    // points to. The file is closed first, so that nothing of ours holds it.
+    file.reset();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
+        Sleep(5);
+    }
+    return false;
+}
+
 bool ReplaceIn(const std::wstring& folder, const std::wstring& name, std::string_view bytes,
                const ReplaceFileOptions& options) {
     std::wstring temporary;
@@ -250,36 +290,25 @@ bool ReplaceIn(const std::wstring& folder, const std::wstring& name, std::string
     for (int attempt = 0; attempt < 8 && !file; ++attempt) {
         temporary = JoinPath(folder, TemporaryPrefix(name) + std::to_wstring(GetCurrentProcessId()) + L"." +
                                          RandomSuffix());
-        file = Owned(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        // DELETE: the handle itself renames the file over the target.
+        file = Owned(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS) return false;
     }
     if (!file) return false;
-    bool written = WriteAll(file.get(), bytes);
-    if (written && options.modified) {
+    bool done = WriteAll(file.get(), bytes);
+    if (done && options.modified) {
         const FILETIME modified = FileTimeOf(*options.modified);
         SetFileTime(file.get(), nullptr, nullptr, &modified);  // a file without its time is still the right file
     }
     // On disk before the rename, so that a power cut cannot leave the name
     // on an empty file.
-    written = written && FlushFileBuffers(file.get());
-    written = CloseHandle(file.release()) && written;
-    // MOVEFILE_REPLACE_EXISTING replaces a link at the target, not what it
-    // points to. A reader that opened the target without sharing deletion
-    // (another program) makes the rename fail for a moment: tried again.
-    const std::wstring target = JoinPath(folder, name);
-    for (int attempt = 0; written && attempt < 20; ++attempt) {
-        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        const DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
-        Sleep(10);
-    }
+    done = done && FlushFileBuffers(file.get()) && RenameOver(file, temporary, JoinPath(folder, name));
     const DWORD error = GetLastError();
-    DeleteFileW(temporary.c_str());
+    file.reset();
+    if (!done) DeleteFileW(temporary.c_str());
     SetLastError(error);
-    return false;
+    return done;
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 # fuzz corpora and a short fuzz run of every reader that takes outside input,
 # and the same tests under the address and undefined-behaviour sanitizers, and
 # then the Debian package from the release build, installed, run and purged
-# (tools/package_test.sh). Run as root on a fresh machine (it installs the
+# (tools/package_test.sh), and last the Windows build (MinGW-w64) with its
+# tests under Wine (tools/windows-deps.sh sets it up). Run as root on a fresh machine (it installs the
 # build dependencies).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,3 +26,11 @@ bash tools/fuzz.sh 10
 build_and_test asan
 echo "== package: build, install, run, validate and purge the Debian package"
 bash tools/package_test.sh
+echo "== windows: cross-build with MinGW-w64, tests under Wine"
+bash tools/windows-deps.sh
+# The private Wine prefix is made once before the tests run in parallel, so
+# that they do not all start making it at the same time.
+mkdir -p build/windows
+wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
+WINEDEBUG=-all WINEPREFIX="$PWD/build/windows/wineprefix" "${wine}" wineboot -i >/dev/null 2>&1 || true
+build_and_test windows

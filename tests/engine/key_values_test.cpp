@@ -12,7 +12,17 @@ std::string Render(const KeyValue& node) {
     std::string out;
     for (const KeyValue& child : node.children) {
         out += child.key;
-        out += child.isSection ? "{" + Render(child) + "}" : "=" + child.value + ";";
+        // Appended piece by piece: "{" + text builds a temporary that GCC 12
+        // at -O3 warns about wrongly (-Wrestrict).
+        if (child.isSection) {
+            out += '{';
+            out += Render(child);
+            out += '}';
+        } else {
+            out += '=';
+            out += child.value;
+            out += ';';
+        }
     }
     return out;
 }

@@ -92,7 +92,7 @@ TEST(LangPack, AMissingPackIsReportedAndItsFolderRemembered) {
     const std::wstring folder = data.File(L"KALOFitProbeLang/de/fitprobe");
     EXPECT_EQ(config.CurrentLanguageFolder(), folder);
     EXPECT_EQ(log.Messages(),
-              std::vector<std::string>{"file not found; file:" + WideToUtf8(folder) + "/KALOFitProbe.lang"});
+              std::vector<std::string>{"file not found; file:" + WideToUtf8(JoinPath(folder, L"KALOFitProbe.lang"))});
 }
 
 TEST(LangSwitch, SwitchingSetsTheLanguageEvenWhenItsPackIsMissing) {

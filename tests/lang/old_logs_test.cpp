@@ -63,15 +63,24 @@ TEST(FolderListing, EntriesCarryNameKindAndCreationTime) {
     const int64_t before = std::time(nullptr);
     folder.Write(L"a.log", "a");
     fs::create_directories(ToFsPath(folder.File(L"sub")));
-    fs::create_directory_symlink(ToFsPath(folder.File(L"sub")), ToFsPath(folder.File(L"link")));
+    // Symbolic links need a privilege on Windows; there the listing is
+    // checked without one.
+#ifdef _WIN32
+    constexpr bool kWithLink = false;
+#else
+    constexpr bool kWithLink = true;
+#endif
+    if (kWithLink) fs::create_directory_symlink(ToFsPath(folder.File(L"sub")), ToFsPath(folder.File(L"link")));
     const int64_t after = std::time(nullptr);
 
     std::map<std::wstring, FolderEntry> byName;
     for (const FolderEntry& entry : ListFolderEntries(folder.Path())) byName[entry.name] = entry;
-    ASSERT_EQ(byName.size(), 3u) << "\".\" and \"..\" are not listed";
+    ASSERT_EQ(byName.size(), kWithLink ? 3u : 2u) << "\".\" and \"..\" are not listed";
     EXPECT_FALSE(byName[L"a.log"].isFolder);
     EXPECT_TRUE(byName[L"sub"].isFolder);
-    EXPECT_FALSE(byName[L"link"].isFolder) << "a link is listed as itself";
+    if (kWithLink) {
+        EXPECT_FALSE(byName[L"link"].isFolder) << "a link is listed as itself";
+    }
     for (const auto& [name, entry] : byName) {
         EXPECT_GE(entry.created, before - 1);
         EXPECT_LE(entry.created, after + 1);
@@ -80,6 +89,9 @@ TEST(FolderListing, EntriesCarryNameKindAndCreationTime) {
 }
 
 TEST(OldLogs, OnlyRegularFilesAreRemovedAndNoLinkIsFollowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
     ScopedTempFolder logs;
     ScopedTempFolder outside;
     const std::wstring victim = outside.Write(L"KALOFitProbe-20250101.log", "someone's\n");
@@ -91,6 +103,7 @@ TEST(OldLogs, OnlyRegularFilesAreRemovedAndNoLinkIsFollowed) {
     EXPECT_TRUE(fs::is_symlink(ToFsPath(logs.File(L"link.log"))));
     EXPECT_TRUE(fs::is_symlink(ToFsPath(logs.File(L"linked-folder"))));
     EXPECT_EQ(ReadWholeFile(victim), "someone's\n");
+#endif
 }
 
 }  // namespace

@@ -229,6 +229,9 @@ TEST(ZipArchive, UnpackingToFilesCreatesFoldersAndReplacesFiles) {
 }
 
 TEST(ZipArchive, ALinkAtTheTargetIsReplacedNotFollowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
     ScopedTempFolder folder;
     const std::wstring outside = folder.Write(L"outside.txt", "must stay");
     const std::wstring target = folder.File(L"root/pack.lang");
@@ -242,6 +245,7 @@ TEST(ZipArchive, ALinkAtTheTargetIsReplacedNotFollowed) {
     EXPECT_EQ(ReadWholeFile(outside), "must stay");
     EXPECT_FALSE(fs::is_symlink(ToFsPath(target)));
     EXPECT_EQ(ReadWholeFile(target), kText);
+#endif
 }
 
 TEST(ZipArchive, AFailedUnpackLeavesTheOldFile) {

@@ -1,10 +1,12 @@
 // A program that crashes on purpose, for the crash-dump tests: it starts as
 // the real program does (crash handler first, then the base environment with
-// its folders and log, below $XDG_DATA_HOME), starts worker threads that spin,
+// its folders and log, below $XDG_DATA_HOME; on Windows below ProgramData), starts worker threads that spin,
 // wait and sleep, and then crashes in the way its argument names. It is built
 // without sanitizers, so that its faults reach the handler as faults.
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -57,9 +59,11 @@ void StartWorkers(std::vector<std::thread>& workers) {
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
+#ifndef _WIN32
     // The system's own core file is not what the tests look at.
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
+#endif
     if (!InstallCrashDumpHandler()) return 3;
     SetDebugOutput(nullptr);
     CKALOBase& base = CKALOBase::Instance();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -33,7 +34,17 @@ ScopedTempFolder::~ScopedTempFolder() {
     fs::remove_all(ToFsPath(path_), error);
 }
 
-std::wstring ScopedTempFolder::File(const std::wstring& name) const { return JoinPath(path_, name); }
+std::wstring ScopedTempFolder::File(const std::wstring& name) const { return JoinPath(path_, NativePath(name)); }
+
+std::wstring NativePath(std::wstring relative) {
+    std::replace(relative.begin(), relative.end(), L'/', kPathSeparator);
+    return relative;
+}
+
+std::string NativePath(std::string relative) {
+    std::replace(relative.begin(), relative.end(), '/', static_cast<char>(kPathSeparator));
+    return relative;
+}
 
 std::wstring ScopedTempFolder::Write(const std::wstring& name, std::string_view bytes) const {
     const std::wstring path = File(name);

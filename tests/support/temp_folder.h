@@ -14,6 +14,8 @@ public:
 
     // The folder, without a trailing separator.
     const std::wstring& Path() const { return path_; }
+    // A path below the folder; "/" in the name stands for the platform's
+    // separator, so that the path reads as the program itself builds it.
     std::wstring File(const std::wstring& name) const;
     // Writes bytes to a file below the folder (creating sub-folders).
     std::wstring Write(const std::wstring& name, std::string_view bytes) const;
@@ -23,3 +25,7 @@ private:
 };
 
 std::string ReadWholeFile(const std::wstring& path);
+
+// The relative path with each "/" turned into the platform's separator.
+std::wstring NativePath(std::wstring relative);
+std::string NativePath(std::string relative);

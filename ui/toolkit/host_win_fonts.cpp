@@ -1,0 +1,131 @@
+#include "ui/toolkit/host_win_fonts.h"
+
+#include <climits>
+
+#include "shell/log.h"
+
+namespace ui::win {
+namespace {
+
+// The families in a collection, in GDI+'s order.
+std::vector<std::wstring> FamilyNames(const Gdiplus::FontCollection& collection) {
+    const INT count = collection.GetFamilyCount();
+    if (count <= 0) return {};
+    std::vector<Gdiplus::FontFamily> families(static_cast<size_t>(count));
+    INT found = 0;
+    if (collection.GetFamilies(count, families.data(), &found) != Gdiplus::Ok) return {};
+    std::vector<std::wstring> names;
+    for (INT i = 0; i < found; ++i) {
+        WCHAR name[LF_FACESIZE] = {};
+        if (families[static_cast<size_t>(i)].GetFamilyName(name) == Gdiplus::Ok && name[0] != L'\0')
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+bool SystemHasFamily(const std::wstring& family) {
+    const Gdiplus::FontFamily probe(family.c_str(), nullptr);
+    return probe.GetLastStatus() == Gdiplus::Ok && probe.IsAvailable();
+}
+
+}  // namespace
+
+CWinFonts::CWinFonts() : collection_(std::make_unique<Gdiplus::PrivateFontCollection>()) {}
+
+// The fonts go before the collection whose families they use.
+CWinFonts::~CWinFonts() {
+    fonts_.clear();
+    fallback_.reset();
+    collection_.reset();
+}
+
+std::wstring CWinFonts::Register(std::span<const std::byte> bytes) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    std::vector<std::byte> kept(bytes.begin(), bytes.end());
+    // A collection of its own first, so that the family this font declares is
+    // known even when the main collection already has it (a bold face beside
+    // its regular one).
+    Gdiplus::PrivateFontCollection probe;
+    if (probe.AddMemoryFont(kept.data(), static_cast<INT>(kept.size())) != Gdiplus::Ok) return {};
+    const std::vector<std::wstring> declared = FamilyNames(probe);
+    if (declared.empty()) return {};
+    if (collection_->AddMemoryFont(kept.data(), static_cast<INT>(kept.size())) != Gdiplus::Ok) return {};
+
+    // GDI draws with the face too (the system's own text of this process),
+    // still private to the process.
+    DWORD faces = 0;
+    if (HANDLE gdiFont = AddFontMemResourceEx(kept.data(), static_cast<DWORD>(kept.size()), nullptr, &faces)) {
+        gdiFonts_.emplace_back(gdiFont);
+    } else {
+        CCTLog::Instance().Log(0, "CWinFonts::Register", L"AddFontMemResourceEx failed for %ls",
+                               declared.front().c_str());
+    }
+    fontBytes_.push_back(std::move(kept));
+    for (const std::wstring& family : declared) {
+        if (!IsPrivateFamily(family)) privateFamilies_.push_back(family);
+    }
+    Forget();
+    return declared.front();
+}
+
+void CWinFonts::Alias(const std::wstring& layoutFamily, const std::wstring& faceFamily) {
+    aliases_[layoutFamily] = faceFamily;
+    Forget();
+}
+
+void CWinFonts::Forget() {
+    resolved_.clear();
+    fonts_.clear();
+}
+
+bool CWinFonts::IsPrivateFamily(const std::wstring& family) const {
+    for (const std::wstring& known : privateFamilies_) {
+        if (CompareStringOrdinal(known.c_str(), -1, family.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
+}
+
+std::wstring CWinFonts::ResolveFamily(const std::wstring& family) {
+    if (const auto alias = aliases_.find(family); alias != aliases_.end()) return alias->second;
+    if (const auto known = resolved_.find(family); known != resolved_.end()) return known->second;
+    std::wstring face = family;
+    const bool machineHasIt = !family.empty() && (IsPrivateFamily(family) || SystemHasFamily(family));
+    if (!machineHasIt && !privateFamilies_.empty()) face = privateFamilies_.front();
+    resolved_.emplace(family, face);
+    return face;
+}
+
+const Gdiplus::Font& CWinFonts::FontFor(const FontSpec& font) {
+    const int pixelSize = std::max(1, font.pixelSize);
+    auto key = std::make_tuple(font.family, pixelSize, font.bold, font.underline);
+    if (const auto made = fonts_.find(key); made != fonts_.end()) return *made->second;
+
+    const std::wstring family = ResolveFamily(font.family);
+    const Gdiplus::FontCollection* from = IsPrivateFamily(family) ? collection_.get() : nullptr;
+    const INT underline = font.underline ? Gdiplus::FontStyleUnderline : 0;
+    const auto size = static_cast<Gdiplus::REAL>(pixelSize);
+    auto made = std::make_unique<Gdiplus::Font>(family.c_str(), size,
+                                                (font.bold ? Gdiplus::FontStyleBold : 0) | underline,
+                                                Gdiplus::UnitPixel, from);
+    // A private family has only the styles registered for it; without a bold
+    // face the regular one draws (as GDI+ offers no synthesis there).
+    if (made->GetLastStatus() != Gdiplus::Ok && font.bold) {
+        made = std::make_unique<Gdiplus::Font>(family.c_str(), size, Gdiplus::FontStyleRegular | underline,
+                                               Gdiplus::UnitPixel, from);
+    }
+    if (made->GetLastStatus() != Gdiplus::Ok) {
+        made = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), size,
+                                               (font.bold ? Gdiplus::FontStyleBold : 0) | underline,
+                                               Gdiplus::UnitPixel);
+    }
+    if (made->GetLastStatus() != Gdiplus::Ok) {
+        if (!fallback_) {
+            fallback_ = std::make_unique<Gdiplus::Font>(L"Arial", 12.0f, Gdiplus::FontStyleRegular,
+                                                        Gdiplus::UnitPixel);
+        }
+        return *fallback_;
+    }
+    return *fonts_.emplace(std::move(key), std::move(made)).first->second;
+}
+
+}  // namespace ui::win
