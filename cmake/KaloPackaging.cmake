@@ -1,7 +1,12 @@
-# Installing and the Debian package. `cmake --install` lays the programs and
-# the desktop files (resources/CMakeLists.txt) out under the GNU folders;
-# `cpack -G DEB` in a release build turns the same layout into
-# kalofitprobe_<version>_<arch>.deb below /usr.
+# Installing and the packages. On Linux `cmake --install` lays the programs
+# and the desktop files (resources/CMakeLists.txt) out under the GNU folders
+# and `cpack -G DEB` in a release build turns the same layout into
+# kalofitprobe_<version>_<arch>.deb below /usr. In the windows preset
+# `cpack` makes the setup program KALOFitProbe-<version>-win64.exe (NSIS).
+if(WIN32)
+  include(KaloPackagingWindows)
+  return()
+endif()
 if(TARGET kalofitprobe)
   install(TARGETS kalofitprobe RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

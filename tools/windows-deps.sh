@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the Windows build on Debian: the MinGW-w64 cross compiler, Wine to
-# run the test programs, zlib and libgcrypt built for MinGW, and the source
+# run the test programs, NSIS to make the setup program, zlib and libgcrypt
+# built for MinGW, and the source
 # packages of jsoncpp and pugixml, which Debian does not build for MinGW and
 # which the windows preset therefore compiles itself (cmake/KaloDependencies.cmake).
 # Idempotent: what is already there is left alone. Run as root.
@@ -8,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  g++-mingw-w64-x86-64-posix wine64
+  g++-mingw-w64-x86-64-posix wine64 nsis
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest dpkg-dev
 )

@@ -11,102 +11,26 @@ page) and exits 0 when every step did what it should."""
 import os
 import shutil
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
 import time
-import zlib
+
+sys.dont_write_bytecode = True  # the shared driver leaves no __pycache__ in the source tree
+from x11_driver import (FAILURES, check, click, log_lines as log_lines_in, region_digest, save_screenshot as
+                        save_screen, start_display, wait_for, window_origin)
 
 PROGRAM, SHOTS = sys.argv[1], sys.argv[2]
 TITLE = "KALO computer configuration detection tool"
 SHADOW = 30  # the main window's drop-shadow margin around its client area
-FAILURES = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        FAILURES.append(what)
-
-
-def wait_for(predicate, limit=30.0, step=0.005):
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return None
-
-
-def xdotool(*args):
-    done = subprocess.run(["xdotool", *args], capture_output=True, text=True)
-    return done.stdout.strip() if done.returncode == 0 else ""
-
-
-def window_origin(name, pid=None):
-    """The top-left screen point of the first visible window of that name
-    (of that process: a closing window of the run before may linger)."""
-    owner = ["--pid", str(pid)] if pid is not None else []
-    ids = xdotool("search", "--onlyvisible", *owner, "--name", name).split()
-    if not ids:
-        return None
-    geometry = xdotool("getwindowgeometry", "--shell", ids[0])
-    values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
-    return ids[0], int(values["X"]), int(values["Y"])
-
-
-def click(window, x, y):
-    wid, left, top = window
-    xdotool("mousemove", str(left + x), str(top + y))
-    time.sleep(0.05)
-    xdotool("click", "1")
-
-
-def screen_pixels():
-    """The root window from xwd: width, height, bytes per pixel, bytes per
-    row and the rows (blue, green, red first: a little-endian server)."""
-    data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, check=True).stdout
-    header = struct.unpack(">25I", data[:100])
-    header_size, width, height = header[0], header[4], header[5]
-    pixel_bytes, bytes_per_line, colours = header[11] // 8, header[12], header[19]
-    pixels = data[header_size + colours * 12:]
-    return width, height, pixel_bytes, bytes_per_line, pixels
 
 
 def save_screenshot(name):
-    width, height, size, stride, pixels = screen_pixels()
-    raw = bytearray()
-    for y in range(height):
-        row = pixels[y * stride:y * stride + width * size]
-        raw.append(0)  # no PNG filter
-        rgb = bytearray(width * 3)
-        rgb[0::3], rgb[1::3], rgb[2::3] = row[2::size], row[1::size], row[0::size]
-        raw += rgb
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
-           chunk(b"IDAT", zlib.compress(bytes(raw), 6)) + chunk(b"IEND", b""))
-    with open(os.path.join(SHOTS, "e2e_" + name + ".png"), "wb") as out:
-        out.write(png)
-
-
-def region_digest(window, x, y, w, h):
-    _, _, size, stride, pixels = screen_pixels()
-    _, left, top = window
-    rows = [pixels[(top + y + r) * stride + (left + x) * size:(top + y + r) * stride + (left + x + w) * size]
-            for r in range(h)]
-    return zlib.crc32(b"".join(rows))
+    save_screen(os.path.join(SHOTS, "e2e_" + name + ".png"))
 
 
 def log_lines(data_home):
-    folder = os.path.join(data_home, "KALO Assistant 4", "Logs")
-    lines = []
-    for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
-        with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as log:
-            lines += log.read().splitlines()
-    return lines
+    return log_lines_in(os.path.join(data_home, "KALO Assistant 4", "Logs"))
 
 
 class Run:
@@ -249,15 +173,11 @@ def startup_message_run(root, name, env_changes, prepare, expected_text):
 def main():
     os.makedirs(SHOTS, exist_ok=True)
     root = tempfile.mkdtemp(prefix="kalo-e2e-")
-    display = ":%d" % (90 + os.getpid() % 100)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.environ["DISPLAY"] = display
-    os.environ.pop("QT_QPA_PLATFORM", None)
+    xvfb = start_display()
+    if xvfb is None:
+        print("FAIL the virtual display did not start")
+        return 1
     try:
-        if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), limit=10):
-            print("FAIL the virtual display did not start")
-            return 1
         no_display_run(root)
         main_window_run(root)
         close_during_check_run(root)

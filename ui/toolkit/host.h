@@ -71,8 +71,10 @@ public:
     // and of IHostWindowEvents stays in client coordinates.
     virtual void SetTransparent(bool transparent) = 0;
     virtual void SetShadow(ImagePtr image, const Corners& margin) = 0;
-    // The window's icon from PNG bytes (task bar, window switcher).
-    virtual void SetIcon(std::span<const std::byte> png) = 0;
+    // The window's icon (task bar, window switcher): the program's icon
+    // resource of that id. Windows keeps it as a real icon resource in the
+    // sizes the system asks for; elsewhere it is the embedded "ICON" PNG.
+    virtual void SetProgramIcon(int resourceId) = 0;
     virtual void Resize(Size size) = 0;
     virtual Size ClientSize() const = 0;
     // Centres on the owner, or on the screen without one.

@@ -13,6 +13,7 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
+#include "shell/embedded_resource.h"
 #include "shell/safe_files.h"
 #include "ui/toolkit/host_qt_canvas.h"
 #include "ui/toolkit/host_qt_convert.h"
@@ -127,7 +128,10 @@ void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     Resize(client);
 }
 
-void CQtHostWindow::SetIcon(std::span<const std::byte> png) {
+void CQtHostWindow::SetProgramIcon(int resourceId) {
+    const auto found = FindEmbeddedResource(L"ICON", resourceId);
+    if (!found) return;
+    const std::span<const std::byte> png = *found;
     QImage image;
     if (png.size() > INT_MAX ||
         !image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) {

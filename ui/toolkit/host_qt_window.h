@@ -31,7 +31,7 @@ public:
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool transparent) override;
     void SetShadow(ImagePtr image, const Corners& margin) override;
-    void SetIcon(std::span<const std::byte> png) override;
+    void SetProgramIcon(int resourceId) override;
     void Resize(Size size) override;
     Size ClientSize() const override;
     void Center() override;

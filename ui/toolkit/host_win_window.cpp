@@ -433,15 +433,28 @@ void CWinHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     ApplySize();  // the client keeps its size; the surface grows by the margin
 }
 
-void CWinHostWindow::SetIcon(std::span<const std::byte> png) {
+void CWinHostWindow::SetProgramIcon(int resourceId) {
     if (!hwnd_) return;
-    const std::unique_ptr<Gdiplus::Bitmap> bitmap = DecodePngBitmap(png);
-    HICON made = nullptr;
-    if (!bitmap || bitmap->GetHICON(&made) != Gdiplus::Ok || made == nullptr) return;
-    CUniqueIcon icon(made);
-    SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
-    SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
-    icon_ = std::move(icon);  // the window no longer shows the previous one
+    // Each size drawn by the system from the icon resource (the task bar and
+    // Alt+Tab the big one, the caption and the window list the small one),
+    // not one bitmap scaled by the shell.
+    const auto load = [resourceId](int widthMetric, int heightMetric) {
+        return CUniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                                         IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR)));
+    };
+    CUniqueIcon bigIcon = load(SM_CXICON, SM_CYICON);
+    CUniqueIcon smallIcon = load(SM_CXSMICON, SM_CYSMICON);
+    if (!bigIcon || !smallIcon) {
+        CCTLog::Instance().Log(0, "CWinHostWindow::SetProgramIcon", L"icon resource %d not loaded (%lu)", resourceId,
+                               static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    // The window no longer shows the previous ones.
+    bigIcon_ = std::move(bigIcon);
+    smallIcon_ = std::move(smallIcon);
 }
 
 void CWinHostWindow::Resize(Size size) {

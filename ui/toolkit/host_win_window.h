@@ -35,7 +35,7 @@ public:
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool transparent) override;
     void SetShadow(ImagePtr image, const Corners& margin) override;
-    void SetIcon(std::span<const std::byte> png) override;
+    void SetProgramIcon(int resourceId) override;
     void Resize(Size size) override;
     Size ClientSize() const override { return clientSize_; }
     void Center() override;
@@ -100,8 +100,9 @@ private:
     Rect layeredDirty_;  // surface pixels still to paint before the next present
     bool layeredRepaintPosted_ = false;
     CDibSurface surface_;
-    // Released after the window that shows it.
-    CUniqueIcon icon_;
+    // Released after the window that shows them.
+    CUniqueIcon bigIcon_;
+    CUniqueIcon smallIcon_;
     CUniqueWindow hwnd_;
 };
 

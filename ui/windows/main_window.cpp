@@ -40,7 +40,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::IsChecking() const { return checkWorker_ && checkWorker_->IsRunning(); }
 
 void MainWindow::InitWindow() {
-    if (const auto icon = FindEmbeddedResource(L"ICON", kIconResourceId)) GetHostWindow()->SetIcon(*icon);
+    GetHostWindow()->SetProgramIcon(kIconResourceId);
     // A fall-back copy of the built-in rule set for the check and the
     // minimum-requirements window.
     ReleaseResourceFileToTemp(kBuiltInRuleSetId, kRuleSetFileName, kBuiltInRuleSetType);

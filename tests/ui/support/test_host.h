@@ -60,7 +60,7 @@ public:
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool) override {}
     void SetShadow(ImagePtr, const Corners&) override {}
-    void SetIcon(std::span<const std::byte>) override {}
+    void SetProgramIcon(int) override {}
     void Resize(Size size) override { size_ = size; }
     Size ClientSize() const override { return size_; }
     void Center() override {}

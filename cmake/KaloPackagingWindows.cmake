@@ -1,0 +1,44 @@
+# The Windows setup program: `cpack` in the windows build makes
+# KALOFitProbe-<version>-win64.exe with NSIS (Debian package nsis). It puts
+# both programs and the font's licence into Program Files\KALOFitProbe, adds
+# a Start-menu entry and the uninstaller to Add/Remove Programs, and makes the
+# "config" folder beside the programs that the windowed program keeps its
+# language choice in, writable by ordinary users (the program folder itself
+# is not). `KALOFitProbe-<version>-win64.exe /S` installs without questions;
+# the uninstaller takes /S as well.
+install(TARGETS kalofitprobe kalofitprobe-cli RUNTIME DESTINATION .)
+
+set(CPACK_GENERATOR NSIS)
+# The variables below reach NSIS as written here (backslashes included).
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PACKAGE_NAME KALOFitProbe)
+set(CPACK_PACKAGE_VENDOR "KALO")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "checks whether this PC can drive the KALO Q8 VR headset")
+set(CPACK_PACKAGE_FILE_NAME "KALOFitProbe-${PROJECT_VERSION}-win64")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "KALOFitProbe")
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KALOFitProbe")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_PACKAGE_NAME "KALOFitProbe")
+set(CPACK_NSIS_DISPLAY_NAME "KALOFitProbe")
+set(CPACK_NSIS_INSTALLED_ICON_NAME "kalofitprobe.exe")
+set(CPACK_NSIS_MUI_ICON "${PROJECT_BINARY_DIR}/resources/app_icon.ico")
+set(CPACK_NSIS_MUI_UNIICON "${PROJECT_BINARY_DIR}/resources/app_icon.ico")
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# A 64-bit setup program for a 64-bit program: it needs no 32-bit layer
+# (which Debian's wine64 lacks, too), and sees the 64-bit Program Files and
+# registry without redirection.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# A second run replaces the installed copy rather than installing beside it.
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# Start menu: the windowed program under its product name.
+set(CPACK_PACKAGE_EXECUTABLES "kalofitprobe" "KALOFitProbe")
+# Modify access for the Users group (S-1-5-32-545, named by its id so that
+# localised systems find it), inherited by the settings file and its lock
+# file. The uninstaller removes the folder with what the program wrote.
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
+  "CreateDirectory \"$INSTDIR\\config\"\nExecWait 'icacls \"$INSTDIR\\config\" /grant *S-1-5-32-545:(OI)(CI)M'")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "RMDir /r \"$INSTDIR\\config\"")
+
+include(CPack)
