@@ -15,6 +15,9 @@
 
 namespace ui {
 
+// "image/btn.png" with scale 2: "image/btn@2x.png".
+std::wstring TwinPath(const std::wstring& path, int scale);
+
 class CSkinResources {
 public:
     // The bytes must outlive this object (embedded resources do).
@@ -26,7 +29,8 @@ public:
     IHost& Host() { return host_; }
     // The file's bytes, or nothing (logged by the caller).
     std::optional<std::vector<std::byte>> ReadFile(const std::wstring& path) const;
-    // The decoded image, or null; cached either way.
+    // The decoded image, or null; cached either way. On a screen of scale 2
+    // the "name@2x.png" twin when the archive has one, reporting the 1x size.
     ImagePtr GetImage(const std::wstring& path);
 
 private:

@@ -44,6 +44,16 @@ std::string FakePng(int width, int height) {
     return out;
 }
 
+ImagePtr CTestHost::DecodeImageAtScale(std::span<const std::byte> bytes, int scale) {
+    if (scale == 1) return DecodeImage(bytes);
+    const ImagePtr image = DecodeImage(bytes);
+    if (!image) return nullptr;
+    --decoded;
+    if (scale == 2) ++decodedAtScale2;
+    const Size size = image->PixelSize();
+    return std::make_shared<CTestImage>(Size{size.cx / scale, size.cy / scale});
+}
+
 ImagePtr CTestHost::DecodeImage(std::span<const std::byte> bytes) {
     if (bytes.size() < 24 || std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) != 0) return nullptr;
     ++decoded;

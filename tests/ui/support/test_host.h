@@ -103,13 +103,17 @@ public:
     ImagePtr DecodeImage(std::span<const std::byte> bytes) override;
     std::wstring RegisterPrivateFont(std::span<const std::byte>) override { return {}; }
     ICanvas& MeasuringCanvas() override { return canvas_; }
-    double ScreenScale() const override { return 1.0; }
+    double ScreenScale() const override { return screenScale; }
+    // Twins report their size divided by the scale, as the real hosts do.
+    ImagePtr DecodeImageAtScale(std::span<const std::byte> bytes, int scale) override;
     void ShowNativeMessage(const std::wstring&, const std::wstring&) override {}
     int RunMessageLoop() override { return 0; }
     void Quit(int) override {}
     void Post(std::function<void()> task) override { task(); }
 
     int decoded = 0;
+    int decodedAtScale2 = 0;
+    double screenScale = 1.0;
 
 private:
     CTestCanvas canvas_;

@@ -210,6 +210,33 @@ TEST(PaintManagerPaint, ImagesTextsAndColoursAreDrawnClippedToTheirElements) {
     EXPECT_NE(messages[1].find("bad.png is not a PNG"), std::string::npos);
 }
 
+TEST(SkinImages, AScreenOfScaleTwoGetsTheTwinWhereThereIsOne) {
+    struct Case {
+        const char* name;
+        double scale;
+        bool twinInArchive;
+        int decodedAtScale2;
+        Size reported;  // the 1x size either way
+    };
+    const Case kCases[] = {
+        {"scale 1 ignores the twin", 1.0, true, 0, {20, 10}},
+        {"scale 2 takes the twin", 2.0, true, 1, {20, 10}},
+        {"scale 2 without a twin: the 1x image", 2.0, false, 0, {20, 10}},
+    };
+    for (const Case& c : kCases) {
+        std::vector<std::pair<std::string, std::string>> files{{"image/btn.png", FakePng(20, 10)}};
+        if (c.twinInArchive) files.push_back({"image/btn@2x.png", FakePng(40, 20)});
+        SkinFixture skin(files);
+        skin.host.screenScale = c.scale;
+        const ImagePtr image = skin.skin->GetImage(L"image/btn.png");
+        ASSERT_NE(image, nullptr) << c.name;
+        EXPECT_EQ(image->PixelSize(), c.reported) << c.name;
+        EXPECT_EQ(skin.host.decodedAtScale2, c.decodedAtScale2) << c.name;
+    }
+    EXPECT_EQ(TwinPath(L"check_loading/loading_00007.png", 2), L"check_loading/loading_00007@2x.png");
+    EXPECT_EQ(TwinPath(L"dir.v2/logo", 2), L"dir.v2/logo@2x");
+}
+
 TEST(PaintManagerPaint, HugeTextAndExtremeNumbersNeitherCrashNorOverflow) {
     const std::string huge(200000, 'x');
     SkinFixture skin(OneLayout("<Window size='99999999999,-5'><HorizontalLayout inset='-99999999,0,99999999,0'>"
