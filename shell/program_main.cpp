@@ -43,22 +43,27 @@ int ShowStartupMessage(startup::StartupMessage message, int messageLanguage) {
     return 0;
 }
 
-// Registers the Regular face (and the Bold one beside it, so bold text is
-// not smeared by synthesis) for this process only. A missing or refused font
-// leaves the system's fonts to draw; start-up goes on.
-void RegisterEmbeddedFont(ui::IHost& host) {
+// The loader's result: 0 registered, 1 no such resource, 4 empty, 5 refused
+// (2 and 3, a resource that cannot be loaded or locked, do not occur where
+// resources are plain bytes in the program).
+int RegisterEmbeddedFont(ui::IHost& host, int id) {
+    const auto font = FindEmbeddedResource(L"FONTRES", id);
+    if (!font) return 1;
+    if (font->empty()) return 4;
+    const std::wstring face = host.RegisterPrivateFont(*font);
+    if (face.empty()) return 5;
+    host.AliasFontFamily(kLayoutFontFamily, face);
+    return 0;
+}
+
+// The Regular face, and the Bold one beside it so that bold text is not
+// smeared by synthesis. A missing or refused font leaves the system's fonts
+// to draw; start-up goes on either way.
+void RegisterEmbeddedFonts(ui::IHost& host) {
     for (const int id : {102, 103}) {
-        const auto font = FindEmbeddedResource(L"FONTRES", id);
-        if (!font) {
-            CCTLog::Instance().Log(0, "LoadFontResource", L"font resource %d missing", id);
-            continue;
+        if (const int result = RegisterEmbeddedFont(host, id); result != 0) {
+            CCTLog::Instance().Log(0, "LoadFontResource", L"font resource %d not registered (result %d)", id, result);
         }
-        const std::wstring face = host.RegisterPrivateFont(*font);
-        if (face.empty()) {
-            CCTLog::Instance().Log(0, "LoadFontResource", L"font resource %d refused", id);
-            continue;
-        }
-        host.AliasFontFamily(kLayoutFontFamily, face);
     }
 }
 
@@ -95,7 +100,7 @@ int main(int argc, char** argv) {
     }
     SetSettingsFilePath(settingsFile);
     CCTLog::Instance().SetMaxLevel(3);
-    RegisterEmbeddedFont(*host);
+    RegisterEmbeddedFonts(*host);
 
     base.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
     if (!base.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName)) {
