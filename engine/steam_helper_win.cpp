@@ -4,12 +4,11 @@
 #include "engine/steam_helper.h"
 
 #include <windows.h>
-#include <knownfolders.h>
-#include <shlobj.h>
 
 #include <memory>
 #include <optional>
 
+#include "shell/known_folders_win.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/registry.h"
@@ -23,18 +22,6 @@ constexpr wchar_t kSteamKey[] = L"Software\\Valve\\steam";
 // The standalone program paths are built in buffers of this many characters;
 // a longer path can't name the program.
 constexpr size_t kMaxProgramPathCharacters = 1023;
-
-// The folder for 32-bit programs ("C:\Program Files (x86)"); empty when the
-// system gives none.
-std::wstring ProgramFilesX86Folder() {
-    PWSTR folder = nullptr;
-    const HRESULT result = SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, 0, nullptr, &folder);
-    // The system allocates the text even for some failures; it is freed on
-    // every path.
-    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owner(folder, &CoTaskMemFree);
-    if (FAILED(result) || folder == nullptr) return {};
-    return folder;
-}
 
 // The first of the candidates below the folder that exists.
 std::optional<std::wstring> FindStandaloneProgram(const std::wstring& folder) {

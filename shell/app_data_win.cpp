@@ -1,20 +1,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <memory>
-
 #include "shell/app_data.h"
 #include "shell/known_folders_win.h"
-
-std::wstring KnownFolderPath(const KNOWNFOLDERID& folder) {
-    PWSTR path = nullptr;
-    const HRESULT result = SHGetKnownFolderPath(folder, 0, nullptr, &path);
-    // The system may hand out a text even when it fails; it is freed on every
-    // path.
-    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owner(path, &CoTaskMemFree);
-    if (FAILED(result) || path == nullptr) return {};
-    return path;
-}
 
 // The common application-data folder of all users ("C:\ProgramData").
 std::wstring CommonAppDataFolder() { return KnownFolderPath(FOLDERID_ProgramData); }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <knownfolders.h>
+#include <shlobj.h>
 
 #include <string>
 
