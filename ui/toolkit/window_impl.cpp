@@ -7,7 +7,7 @@
 namespace ui {
 
 CWindowImplBase::~CWindowImplBase() {
-    if (sender_) sender_->Detach();
+    StopCrossThreadMessages();
     if (manager_) manager_->RemoveNotifier(this);
     // The tree (and its timers) go before the native window they use.
     manager_.reset();
@@ -76,13 +76,17 @@ int CWindowImplBase::ShowModal() {
 
 void CWindowImplBase::Close(int code) {
     if (!host_) return;
-    sender_->Detach();
+    StopCrossThreadMessages();
     if (modalRunning_) {
         host_->EndModal(code);
         return;
     }
     host_->Hide();
     OnDestroy();
+}
+
+void CWindowImplBase::StopCrossThreadMessages() {
+    if (sender_) sender_->Detach();
 }
 
 std::unique_ptr<Control> CWindowImplBase::CreateControl(const std::wstring&) { return nullptr; }

@@ -70,6 +70,10 @@ protected:
     virtual intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);
 
     void Notify(const TNotifyUI& message) override;
+    // No message from another thread reaches the window after this, and a
+    // waiting sender returns. Close does it; a window that owns a worker
+    // calls it first in its destructor, before it joins the worker.
+    void StopCrossThreadMessages();
 
     // IHostWindowEvents, forwarded to the paint manager.
     void OnPaint(ICanvas& canvas, const Rect& dirty) override;

@@ -32,7 +32,7 @@ int StatusPage(CheckResult code) {
 }  // namespace
 
 MainWindow::~MainWindow() {
-    if (auto sender = GetCrossThreadSender()) sender->Detach();
+    StopCrossThreadMessages();
     if (checkWorker_) checkWorker_->RequestStop();
     checkWorker_.reset();
 }
@@ -224,9 +224,8 @@ bool MainWindow::OnItemSelect(const TNotifyUI& message) {
 }
 
 void MainWindow::OnDestroy() {
-    // A running check is not waited for; it is asked to stop, and it can no
-    // longer reach the window.
-    if (auto sender = GetCrossThreadSender()) sender->Detach();
+    // A running check is not waited for; it is asked to stop (Close has
+    // already cut it off from the window).
     if (checkWorker_) checkWorker_->RequestStop();
     if (IHost* host = PlatformHost()) host->Quit(0);
 }

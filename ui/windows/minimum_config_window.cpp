@@ -45,7 +45,7 @@ void MinimumConfigWindow::ShowModalOver(CWindowImplBase* owner) {
 void MinimumConfigWindow::SetLoaderFactory(LoaderFactory factory) { Factory() = std::move(factory); }
 
 MinimumConfigWindow::~MinimumConfigWindow() {
-    if (auto sender = GetCrossThreadSender()) sender->Detach();
+    StopCrossThreadMessages();
     if (loader_) {
         loader_->DetachCallback();
         loader_->RequestStop();

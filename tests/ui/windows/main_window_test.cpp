@@ -25,6 +25,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/ui/host/qt_host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
+#include "tests/ui/support/window_input.h"
 #include "ui/toolkit/combo.h"
 #include "ui/toolkit/container.h"
 #include "ui/toolkit/shared_resources.h"
@@ -99,21 +100,13 @@ std::wstring Text(const wchar_t* key) { return CKALOBase::Instance().GetLangText
 class CTestMainWindow : public MainWindow {
 public:
     using MainWindow::StartCheck;
-    Control* Find(const wchar_t* name) const { return GetPaintManager()->FindControl(name); }
+    Control* Find(const wchar_t* name) const { return test::Find(*this, name); }
     int Page(const wchar_t* name) const {
         auto* tabs = static_cast<TabLayout*>(Find(name)->GetInterface(L"TabLayout"));
         return tabs != nullptr ? tabs->GetCurSel() : -1;
     }
     std::wstring TextOf(const wchar_t* name) const { return Find(name)->GetText(); }
-    void Click(const wchar_t* name) {
-        GetPaintManager()->UpdateLayout();  // as the first paint does before any click
-        const Rect pos = Find(name)->GetPos();
-        const Point at{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
-        IHostWindowEvents& events = *this;
-        events.OnMouseMove(at);
-        events.OnMouseDown(MouseButton::Left, at);
-        events.OnMouseUp(MouseButton::Left, at);
-    }
+    void Click(const wchar_t* name) { test::Click(*this, name); }
     void Save(const std::string& name) {
         GetPaintManager()->UpdateLayout();
         EXPECT_FALSE(Screenshot(*GetHostWindow(), name).isNull()) << name;

@@ -16,6 +16,7 @@
 #include "shell/text_convert.h"
 #include "tests/ui/host/qt_host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
+#include "tests/ui/support/window_input.h"
 #include "ui/base/base_wnd.h"
 #include "ui/toolkit/combo.h"
 #include "ui/toolkit/shared_resources.h"
@@ -43,25 +44,6 @@ protected:
 private:
     LangTextTable texts_;
 };
-
-Control* Find(const CWindowImplBase& window, const wchar_t* name) {
-    return window.GetPaintManager()->FindControl(name);
-}
-
-Rect PosOf(const CWindowImplBase& window, const wchar_t* name) {
-    const Control* control = Find(window, name);
-    return control != nullptr ? control->GetPos() : Rect{-1, -1, -1, -1};
-}
-
-// A press and release in the middle of the element, as the host sends them.
-void Click(CWindowImplBase& window, const wchar_t* name) {
-    const Rect pos = PosOf(window, name);
-    const Point at{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
-    IHostWindowEvents& events = window;
-    events.OnMouseMove(at);
-    events.OnMouseDown(MouseButton::Left, at);
-    events.OnMouseUp(MouseButton::Left, at);
-}
 
 // Runs `window` modally while `during` runs inside its loop.
 int RunModalWhile(CWindowImplBase& window, std::function<void()> during) {
