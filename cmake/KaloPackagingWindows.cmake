@@ -32,8 +32,20 @@ set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # A second run replaces the installed copy rather than installing beside it.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# Start menu: the windowed program under its product name.
+# Start menu: the windowed program under its product name. The programs lie
+# in the installation folder itself, not in the bin folder CPack assumes.
 set(CPACK_PACKAGE_EXECUTABLES "kalofitprobe" "KALOFitProbe")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY ".")
+# The licence page: what comes under which terms (the font is the one part
+# with a licence of its own), instead of CPack's placeholder. UTF-8 with a
+# byte-order mark, which the Unicode setup program reads as such.
+file(READ "${PROJECT_SOURCE_DIR}/resources/licenses/NotoSansCJK-OFL.txt" kalo_font_licence)
+string(ASCII 239 187 191 kalo_utf8_bom)
+file(WRITE "${PROJECT_BINARY_DIR}/installer_licence.txt"
+  "${kalo_utf8_bom}KALOFitProbe is provided by KALO to check whether this PC can drive the KALO Q8 "
+  "headset.\n\nIt carries one third-party part under a licence of its own, which follows; the "
+  "licence is also installed in the program folder, under licenses.\n\n${kalo_font_licence}")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_BINARY_DIR}/installer_licence.txt")
 # Modify access for the Users group (S-1-5-32-545, named by its id so that
 # localised systems find it), inherited by the settings file and its lock
 # file. The uninstaller removes the folder with what the program wrote.

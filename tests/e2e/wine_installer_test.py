@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The Windows setup program under Wine: made by cpack, run silently (/S),
 the installed files, Start-menu entry, Add/Remove Programs entry and the
-installed terminal check looked at, then the uninstaller run silently and
-everything checked gone.
+installed terminal check looked at, the windowed program started from its
+Start-menu entry on a virtual X display (Xvfb) and closed, then the
+uninstaller run silently and everything checked gone.
 
 Usage: wine_installer_test.py <wine> <cpack> <build folder>
 The Wine prefix is the test's own (wineprefix-installer in the build
@@ -17,7 +18,7 @@ import sys
 import time
 
 sys.dont_write_bytecode = True  # the shared driver leaves no __pycache__ in the source tree
-from x11_driver import FAILURES, check
+from x11_driver import FAILURES, check, click, log_lines, save_screenshot, start_display, wait_for, window_origin
 
 WINE, CPACK, BUILD = sys.argv[1], sys.argv[2], sys.argv[3]
 PREFIX = os.path.join(BUILD, "wineprefix-installer")
@@ -25,6 +26,10 @@ INSTALLED = os.path.join(PREFIX, "drive_c", "Program Files", "KALOFitProbe")
 START_MENU = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
                           "KALOFitProbe")
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KALOFitProbe"
+SHORTCUT = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\KALOFitProbe\KALOFitProbe.lnk"
+LOGS = os.path.join(PREFIX, "drive_c", "ProgramData", "KALO Assistant 4", "Logs")
+TITLE = "KALO computer configuration detection tool"
+SHADOW = 30  # the main window's drop-shadow margin around its client area
 
 
 def environment():
@@ -46,6 +51,40 @@ def wine_settled():
 
 def uninstall_entry():
     return wine("reg", "query", UNINSTALL_KEY).stdout
+
+
+def start_from_start_menu():
+    """Opens the Start-menu entry as a double click would (Wine's start
+    follows the shortcut), waits for the main window, saves the screen and
+    closes the window with its close button."""
+    xvfb = start_display()
+    if xvfb is None:
+        check(False, "the virtual display for the windowed program starts")
+        return
+    try:
+        started = time.monotonic()
+        subprocess.Popen([WINE, "start", SHORTCUT], env=environment(), stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+        painted = wait_for(lambda: any("first frame of KALOFitProbeMainWnd painted" in line
+                                       for line in log_lines(LOGS)), limit=90)
+        check(painted is not None, "the installed program started from its Start-menu entry paints its window")
+        window = wait_for(lambda: window_origin(TITLE), limit=20)
+        check(window is not None, "the installed program's window is on the screen, titled " + TITLE)
+        if window is None:
+            return
+        print("figure: Start-menu entry to painted window %.0f ms" % ((time.monotonic() - started) * 1000))
+        time.sleep(0.5)
+        os.makedirs(os.path.join(BUILD, "screenshots"), exist_ok=True)
+        save_screenshot(os.path.join(BUILD, "screenshots", "wine_installed_program.png"))
+        click(window, SHADOW + 1149, SHADOW + 49)  # close
+        closed = wait_for(lambda: window_origin(TITLE) is None, limit=20)
+        check(closed is not None, "the installed program closes with its close button")
+    finally:
+        if window_origin(TITLE) is not None:
+            subprocess.run([WINE, "taskkill", "/f", "/im", "kalofitprobe.exe"], env=environment(),
+                           capture_output=True, timeout=60)
+        wine_settled()
+        xvfb.kill()
 
 
 def main():
@@ -83,6 +122,9 @@ def main():
     version = wine("C:\\Program Files\\KALOFitProbe\\kalofitprobe-cli.exe", "--version", timeout=60)
     check(version.returncode == 0 and "kalofitprobe-cli " in version.stdout,
           "the installed terminal check runs (%r)" % version.stdout.strip())
+
+    shutil.rmtree(LOGS, ignore_errors=True)
+    start_from_start_menu()
 
     # What the windowed program writes there, which the uninstaller removes too.
     with open(os.path.join(INSTALLED, "config", "fitprobe.ini"), "w") as settings:

@@ -59,6 +59,17 @@ def window_origin(name, pid=None):
     return ids[0], int(values["X"]), int(values["Y"])
 
 
+def visible_windows():
+    """Every visible top-level window: (id, left, top, width, height)."""
+    found = []
+    for wid in xdotool("search", "--onlyvisible", "--name", "").split():
+        geometry = xdotool("getwindowgeometry", "--shell", wid)
+        values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
+        if {"X", "Y", "WIDTH", "HEIGHT"} <= values.keys():
+            found.append((wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])))
+    return found
+
+
 def click(window, x, y):
     wid, left, top = window
     xdotool("mousemove", str(left + x), str(top + y))
