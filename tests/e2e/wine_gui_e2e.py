@@ -19,7 +19,7 @@ import time
 
 sys.dont_write_bytecode = True  # the shared driver leaves no __pycache__ in the source tree
 from x11_driver import FAILURES, check, click, log_lines, region_digest, save_screenshot, start_display, \
-    wait_for, window_origin
+    visible_windows, wait_for, window_origin
 
 WINE, PROGRAM, SHOTS = sys.argv[1], sys.argv[2], sys.argv[3]
 TITLE = "KALO computer configuration detection tool"
@@ -53,6 +53,24 @@ def prepare_prefix():
     shutil.rmtree(DATA, ignore_errors=True)
 
 
+def child_window_run(window, link, close_button, shot):
+    """Opens a child window from its link on the welcome page, saves the
+    screen and closes the child with its own close button."""
+    before = {found[0] for found in visible_windows()}
+    click(window, SHADOW + 80, SHADOW + link[1])
+    child = wait_for(lambda: next((found for found in visible_windows()
+                                   if found[0] not in before and found[3] > 200), None), limit=20)
+    check(child is not None, "the link \"%s\" opens its window" % link[0])
+    if child is None:
+        return
+    time.sleep(0.5)
+    save_screenshot(os.path.join(SHOTS, shot))
+    click(child[:3], *close_button)
+    gone = wait_for(lambda: child[0] not in {found[0] for found in visible_windows()}, limit=10)
+    check(gone is not None, "the window of \"%s\" closes with its close button" % link[0])
+    time.sleep(0.3)
+
+
 def main_window_run(root):
     folder = os.path.join(root, "program")
     os.makedirs(os.path.join(folder, "config"))
@@ -80,6 +98,11 @@ def main_window_run(root):
     time.sleep(0.5)
     save_screenshot(os.path.join(SHOTS, "wine_welcome.png"))
     welcome_text = region_digest(window, SHADOW + 48, SHADOW + 174, 400, 60)
+
+    # The client positions of the links and of the children's close buttons
+    # come from the layouts.
+    child_window_run(window, ("video output ports", 594), (748, 32), "wine_video_ports.png")
+    child_window_run(window, ("minimum requirements", 626), (494, 26), "wine_minimum_config.png")
 
     click(window, SHADOW + 138, SHADOW + 520)  # "Check now"
     clicked = time.monotonic()

@@ -1,5 +1,5 @@
 // The shipped windows drawn for real: the embedded skin and fonts, the
-// toolkit with the custom controls, the Qt host on its offscreen platform.
+// toolkit with the custom controls, the platform's host.
 // Each layout is saved as a screenshot per language, for people to look at.
 
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 #include <string>
 
 #include "shell/text_convert.h"
-#include "tests/ui/host/qt_host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
+#include "tests/ui/support/host_fixture.h"
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/layout_builder.h"
 #include "ui/toolkit/paint_manager.h"
@@ -32,7 +32,7 @@ struct CManagerEvents : IHostWindowEvents {
 };
 
 TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
-    IHost& host = QtHost();
+    IHost& host = TestHost();
     RegisterEmbeddedFonts(host);
     const auto archive = CSkinResources::EmbeddedSkinArchive();
     ASSERT_TRUE(archive);
@@ -51,6 +51,7 @@ TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
             const Size size = built.window.size;
             CManagerEvents events;
             auto window = host.CreateHostWindow(events, {L"", size, built.window.transparent, nullptr});
+            ASSERT_TRUE(window);
             CPaintManager manager(skin, window.get());
             events.manager = &manager;
             manager.AttachRoot(std::move(built.root), built.window, built.fonts);

@@ -33,7 +33,7 @@ QImage PaintWindow(const std::string& name, Size size, std::function<void(ICanva
     CRecordedEvents events;
     events.paint = std::move(paint);
     auto window = QtHost().CreateHostWindow(events, {L"canvas", size, false, nullptr});
-    return Screenshot(*window, name);
+    return ScreenshotImage(*window, name);
 }
 
 bool Near(QRgb actual, Argb expected, int tolerance) {

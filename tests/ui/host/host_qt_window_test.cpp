@@ -130,7 +130,7 @@ TEST(QtHostWindow, TransparentScreenshotKeepsUnpaintedPixelsClear) {
     CRecordedEvents events;
     events.paint = [](ICanvas& canvas) { canvas.FillRect({0, 0, 60, 80}, 0xFFD24128); };
     auto window = QtHost().CreateHostWindow(events, {L"clear", {120, 80}, true, nullptr});
-    const QImage shot = Screenshot(*window, "host_transparent");
+    const QImage shot = ScreenshotImage(*window, "host_transparent");
     ASSERT_EQ(shot.size(), QSize(120, 80));
     EXPECT_EQ(shot.pixel(30, 40), 0xFFD24128u);
     EXPECT_EQ(qAlpha(shot.pixel(90, 40)), 0);

@@ -1,6 +1,6 @@
 // The main window and the minimum-requirements window as the program runs
 // them: the real base environment over a temporary data folder, the embedded
-// packs, checks over fixture probes, the Qt host's offscreen platform. Every
+// packs, checks over fixture probes, the platform host. Every
 // page is saved under screenshots/ for people to look at.
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
-#include "tests/ui/host/qt_host_fixture.h"
+#include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
 #include "tests/ui/support/window_input.h"
 #include "ui/toolkit/combo.h"
@@ -49,7 +49,7 @@ public:
         env_.Set("XDG_DATA_HOME", WideToUtf8(root_.File(L"data")).c_str());
         env_.Set("XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str());
         env_.Set("LANG", "C");
-        RegisterEmbeddedFonts(QtHost());
+        RegisterEmbeddedFonts(TestHost());
         CKALOBase& base = CKALOBase::Instance();
         ASSERT_TRUE(base.Init(L"KALOFitProbe", false));
         CCTLog::Instance().SetConsoleCopy(nullptr);
@@ -109,7 +109,7 @@ public:
     void Click(const wchar_t* name) { test::Click(*this, name); }
     void Save(const std::string& name) {
         GetPaintManager()->UpdateLayout();
-        EXPECT_FALSE(Screenshot(*GetHostWindow(), name).isNull()) << name;
+        EXPECT_FALSE(Screenshot(*GetHostWindow(), name).IsEmpty()) << name;
     }
 };
 

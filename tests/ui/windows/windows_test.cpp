@@ -1,21 +1,19 @@
-// The window base and the two small windows as real windows on the Qt host's
-// offscreen platform, with the embedded skin, fonts and language packs.
+// The window base and the two small windows as real windows on the
+// platform's host (Qt offscreen on Linux, Win32 and GDI+ on Windows), with the
+// embedded skin, fonts and language packs.
 // Clicks go in as the host would deliver them; modal runs are real nested
 // loops. Each window is saved under screenshots/ for people to look at.
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QImage>
-#include <QWindow>
 #include <atomic>
 #include <filesystem>
 #include <thread>
 
 #include "shell/startup_messages.h"
 #include "shell/text_convert.h"
-#include "tests/ui/host/qt_host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
+#include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/window_input.h"
 #include "ui/base/base_wnd.h"
 #include "ui/toolkit/combo.h"
@@ -31,7 +29,7 @@ namespace {
 class WindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterEmbeddedFonts(QtHost());
+        RegisterEmbeddedFonts(TestHost());
         UseLanguage("en");
     }
     void UseLanguage(const std::string& code) {
@@ -53,7 +51,7 @@ int RunModalWhile(CWindowImplBase& window, std::function<void()> during) {
 
 void SaveScreenshot(CWindowImplBase& window, const std::string& name) {
     window.GetPaintManager()->UpdateLayout();
-    EXPECT_FALSE(Screenshot(*window.GetHostWindow(), name).isNull()) << name;
+    EXPECT_FALSE(Screenshot(*window.GetHostWindow(), name).IsEmpty()) << name;
 }
 
 // A window over any shipped layout, with the protected parts in reach.
@@ -166,7 +164,7 @@ TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
             // The whole text fits its line.
             box.GetPaintManager()->UpdateLayout();
             const Control* line = Find(box, L"msgbox_text");
-            EXPECT_LE(QtHost().MeasuringCanvas().MeasureText(texts.text, box.GetPaintManager()->GetFont(1), 0,
+            EXPECT_LE(TestHost().MeasuringCanvas().MeasureText(texts.text, box.GetPaintManager()->GetFont(1), 0,
                                                              kTextSingleLine).cx,
                       line->GetPos().Width())
                 << WideToUtf8(texts.text);
@@ -179,11 +177,7 @@ TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
 TEST_F(WindowsTest, ShowMessageBoxRunsOneBoxAndReturnsItsCode) {
     // The window manager closes the box from inside its loop: the close
     // counts as the cancelling close button.
-    PlatformHost()->Post([] {
-        for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->isVisible() && window->title() == QString("tips")) window->close();
-        }
-    });
+    PlatformHost()->Post([] { CloseWindowsTitled(L"tips"); });
     EXPECT_EQ(ShowMessageBox(nullptr, L"tips", L"Initialize failed!", L"\u786E\u5B9A", L"\u53D6\u6D88", 0), kCodeCancel);
 }
 
@@ -284,10 +278,10 @@ TEST_F(WindowsTest, WindowBaseOperationsWorkOnTheMainLayout) {
     EXPECT_FALSE(Find(window, L"ct_mask")->IsVisible());
 
     // The drop shadow lies in a margin around the client area.
-    const QImage shot = Screenshot(host, "main_window_with_shadow");
-    EXPECT_EQ(shot.size(), QSize(1260, 735));
-    EXPECT_EQ(qAlpha(shot.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(shot.pixel(630, 400)), 255);
+    const Shot shot = Screenshot(host, "main_window_with_shadow");
+    ASSERT_EQ(shot.size, (Size{1260, 735}));
+    EXPECT_EQ(shot.AlphaAt(0, 0), 0);
+    EXPECT_EQ(shot.AlphaAt(630, 400), 255);
 
     host.Show();
     Control closeEx;
@@ -345,7 +339,7 @@ TEST_F(WindowsTest, SenderIsReleasedWhenTheWindowGoesAwayAndTheWindowThreadCanJo
     EXPECT_FALSE(sent);
     EXPECT_FALSE(sender->Send(0x401, 0, 0));
     // The message posted before the window went away finds nobody.
-    QCoreApplication::processEvents();
+    ProcessPendingEvents();
     EXPECT_FALSE(delivered);
 }
 
@@ -353,7 +347,8 @@ TEST_F(WindowsTest, LayoutThatCannotBeBuiltTellsTheUserAndEndsTheProcessWithCode
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            RegisterEmbeddedFonts(QtHost());
+            RegisterEmbeddedFonts(TestHost());
+            AnswerNextNativeMessage();
             CLayoutWindow window(L"no_such_layout.xml");
             window.Create(nullptr, L"", kStylePopupDialog, 0);
         },
