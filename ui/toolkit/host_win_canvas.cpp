@@ -115,7 +115,7 @@ void CWinCanvas::DrawText(const std::wstring& text, const FontSpec& font, Argb c
     const Gdiplus::GraphicsState state = graphics_.Save();
     graphics_.IntersectClip(ToGdiRect(box));
     const Gdiplus::SolidBrush brush(ToGdiColor(color));
-    DrawTextLines(graphics_, text, fonts_.FontFor(font), brush, box, flags);
+    DrawTextLines(graphics_, text, fonts_.FontFor(font), brush, box, flags, font.underline);
     graphics_.Restore(state);
 }
 

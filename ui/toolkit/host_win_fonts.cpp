@@ -97,25 +97,25 @@ std::wstring CWinFonts::ResolveFamily(const std::wstring& family) {
 
 const Gdiplus::Font& CWinFonts::FontFor(const FontSpec& font) {
     const int pixelSize = std::max(1, font.pixelSize);
-    auto key = std::make_tuple(font.family, pixelSize, font.bold, font.underline);
+    // The text layer draws underlines itself, so the style is left out here.
+    auto key = std::make_tuple(font.family, pixelSize, font.bold);
     if (const auto made = fonts_.find(key); made != fonts_.end()) return *made->second;
 
     const std::wstring family = ResolveFamily(font.family);
     const Gdiplus::FontCollection* from = IsPrivateFamily(family) ? collection_.get() : nullptr;
-    const INT underline = font.underline ? Gdiplus::FontStyleUnderline : 0;
     const auto size = static_cast<Gdiplus::REAL>(pixelSize);
     auto made = std::make_unique<Gdiplus::Font>(family.c_str(), size,
-                                                (font.bold ? Gdiplus::FontStyleBold : 0) | underline,
+                                                (font.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular),
                                                 Gdiplus::UnitPixel, from);
     // A private family has only the styles registered for it; without a bold
     // face the regular one draws (as GDI+ offers no synthesis there).
     if (made->GetLastStatus() != Gdiplus::Ok && font.bold) {
-        made = std::make_unique<Gdiplus::Font>(family.c_str(), size, Gdiplus::FontStyleRegular | underline,
+        made = std::make_unique<Gdiplus::Font>(family.c_str(), size, Gdiplus::FontStyleRegular,
                                                Gdiplus::UnitPixel, from);
     }
     if (made->GetLastStatus() != Gdiplus::Ok) {
         made = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), size,
-                                               (font.bold ? Gdiplus::FontStyleBold : 0) | underline,
+                                               (font.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular),
                                                Gdiplus::UnitPixel);
     }
     if (made->GetLastStatus() != Gdiplus::Ok) {

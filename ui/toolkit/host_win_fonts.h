@@ -50,7 +50,7 @@ private:
     std::vector<std::wstring> privateFamilies_;
     std::map<std::wstring, std::wstring> aliases_;
     std::map<std::wstring, std::wstring> resolved_;  // cleared whenever the answer may change
-    std::map<std::tuple<std::wstring, int, bool, bool>, std::unique_ptr<Gdiplus::Font>> fonts_;
+    std::map<std::tuple<std::wstring, int, bool>, std::unique_ptr<Gdiplus::Font>> fonts_;
     std::unique_ptr<Gdiplus::Font> fallback_;
 };
 

@@ -1,6 +1,10 @@
 #include "ui/toolkit/host_win_text.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cwctype>
+#include <vector>
 
 namespace ui::win {
 namespace {
@@ -50,11 +54,6 @@ public:
             format_.SetAlignment(Gdiplus::StringAlignmentNear);
         }
     }
-    // Only whole lines that fit, the last one cut with "...".
-    void LimitToWholeLinesWithEllipsis() {
-        format_.SetFormatFlags(format_.GetFormatFlags() | Gdiplus::StringFormatFlagsLineLimit);
-        format_.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
-    }
     const Gdiplus::StringFormat* Get() const { return &format_; }
 
 private:
@@ -68,6 +67,85 @@ Gdiplus::SizeF Measure(Gdiplus::Graphics& graphics, const std::wstring& text, co
     if (graphics.MeasureString(text.c_str(), LengthOf(text), &font, layout, format.Get(), &bound) != Gdiplus::Ok)
         return {0, 0};
     return {bound.Width, bound.Height};
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// The longest start of the text that, followed by an ellipsis, fits the box:
+// on one line within its width, or wrapped within `height`. Done here rather
+// than with GDI+'s trimming, which Wine's GDI+ does not do.
+std::wstring Ellipsized(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font,
+                        const CTextFormat& format, bool wraps, Gdiplus::REAL width, Gdiplus::REAL height) {
+    const auto withEllipsis = [&text](size_t length) {
+        while (length > 0 && text[length - 1] == L' ') --length;
+        if (length > 0 && IsHighSurrogate(text[length - 1])) --length;  // never half a character
+        return text.substr(0, length) + L'\u2026';
+    };
+    const auto fits = [&](size_t length) {
+        const Gdiplus::SizeF size =
+            Measure(graphics, withEllipsis(length), font, format, wraps ? width : kUnlimited, kUnlimited);
+        return size.Width <= width + kFitTolerance && (!wraps || size.Height <= height + kFitTolerance);
+    };
+    size_t shortest = 0;
+    size_t longest = text.size();
+    while (shortest < longest) {
+        const size_t middle = (shortest + longest + 1) / 2;
+        if (fits(middle)) {
+            shortest = middle;
+        } else {
+            longest = middle - 1;
+        }
+    }
+    return withEllipsis(shortest);
+}
+
+// Underlines every drawn line from its first to its last visible glyph.
+// Done here for the same reason: Wine's GDI+ ignores the underline style.
+void DrawUnderlines(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font,
+                    const Gdiplus::Brush& brush, const Gdiplus::RectF& layout, const CTextFormat& format) {
+    struct Line {
+        Gdiplus::REAL top, left, right;
+    };
+    std::vector<Line> lines;
+    constexpr int kRangesPerCall = 32;  // GDI+'s limit
+    const int length = LengthOf(text);
+    for (int start = 0; start < length; start += kRangesPerCall) {
+        const int count = std::min(kRangesPerCall, length - start);
+        std::vector<Gdiplus::CharacterRange> ranges;
+        for (int i = 0; i < count; ++i) ranges.emplace_back(start + i, 1);
+        Gdiplus::StringFormat measuring(format.Get());
+        measuring.SetMeasurableCharacterRanges(count, ranges.data());
+        std::vector<Gdiplus::Region> regions(static_cast<size_t>(count));
+        if (graphics.MeasureCharacterRanges(text.c_str(), length, &font, layout, &measuring, count,
+                                            regions.data()) != Gdiplus::Ok) {
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (iswspace(text[static_cast<size_t>(start + i)])) continue;
+            Gdiplus::RectF glyph;
+            regions[static_cast<size_t>(i)].GetBounds(&glyph, &graphics);
+            if (glyph.Width <= 0) continue;
+            auto line = std::find_if(lines.begin(), lines.end(),
+                                     [&glyph](const Line& known) { return std::abs(known.top - glyph.Y) < 1; });
+            if (line == lines.end()) {
+                lines.push_back({glyph.Y, glyph.X, glyph.X + glyph.Width});
+            } else {
+                line->left = std::min(line->left, glyph.X);
+                line->right = std::max(line->right, glyph.X + glyph.Width);
+            }
+        }
+    }
+    Gdiplus::FontFamily family;
+    if (font.GetFamily(&family) != Gdiplus::Ok) return;
+    const INT style = font.GetStyle();
+    const Gdiplus::REAL size = font.GetSize();
+    const Gdiplus::REAL ascent = size * family.GetCellAscent(style) / std::max<Gdiplus::REAL>(1, family.GetEmHeight(style));
+    const Gdiplus::REAL thickness = std::max<Gdiplus::REAL>(1, std::round(size / 14));
+    const Gdiplus::REAL below = std::max<Gdiplus::REAL>(1, std::round(size / 10));
+    for (const Line& line : lines) {
+        graphics.FillRectangle(&brush, line.left, std::round(line.top + ascent + below), line.right - line.left,
+                               thickness);
+    }
 }
 
 Gdiplus::REAL AlignedOffset(Gdiplus::REAL room, Gdiplus::REAL used, bool centre, bool toEnd) {
@@ -89,30 +167,28 @@ Gdiplus::SizeF NaturalTextSize(Gdiplus::Graphics& graphics, const std::wstring& 
 }
 
 void DrawTextLines(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font,
-                   const Gdiplus::Brush& brush, const Rect& box, uint32_t flags) {
-    const std::wstring prepared = PrepareText(text, flags);
+                   const Gdiplus::Brush& brush, const Rect& box, uint32_t flags, bool underline) {
+    std::wstring prepared = PrepareText(text, flags);
     if (prepared.empty() || box.IsEmpty()) return;
     const bool wraps = Wraps(flags, box.Width());
     const auto boxWidth = static_cast<Gdiplus::REAL>(box.Width());
     const auto boxHeight = static_cast<Gdiplus::REAL>(box.Height());
-    CTextFormat format(wraps, flags);
+    const CTextFormat format(wraps, flags);
 
-    const Gdiplus::SizeF natural =
-        Measure(graphics, prepared, font, format, wraps ? boxWidth : kUnlimited, kUnlimited);
-    Gdiplus::REAL layoutHeight = kUnlimited;
-    Gdiplus::REAL usedHeight = natural.Height;
-    const bool fits = natural.Width <= boxWidth + kFitTolerance && natural.Height <= boxHeight + kFitTolerance;
+    Gdiplus::SizeF used = Measure(graphics, prepared, font, format, wraps ? boxWidth : kUnlimited, kUnlimited);
+    // At least one line shows, however low the box.
+    const Gdiplus::REAL shownHeight = std::max(boxHeight, font.GetHeight(&graphics));
+    const bool fits = used.Width <= boxWidth + kFitTolerance && used.Height <= shownHeight + kFitTolerance;
     if ((flags & kTextEndEllipsis) && !fits) {
-        // At least one line shows, however low the box.
-        layoutHeight = std::max(boxHeight, font.GetHeight(&graphics));
-        format.LimitToWholeLinesWithEllipsis();
-        usedHeight = Measure(graphics, prepared, font, format, boxWidth, layoutHeight).Height;
+        prepared = Ellipsized(graphics, prepared, font, format, wraps, boxWidth, shownHeight);
+        used = Measure(graphics, prepared, font, format, wraps ? boxWidth : kUnlimited, kUnlimited);
     }
     const Gdiplus::REAL top =
         static_cast<Gdiplus::REAL>(box.top) +
-        AlignedOffset(boxHeight, usedHeight, (flags & kTextVCenter) != 0, (flags & kTextBottom) != 0);
-    const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(box.left), top, boxWidth, layoutHeight);
+        AlignedOffset(boxHeight, used.Height, (flags & kTextVCenter) != 0, (flags & kTextBottom) != 0);
+    const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(box.left), top, boxWidth, kUnlimited);
     graphics.DrawString(prepared.c_str(), LengthOf(prepared), &font, layout, format.Get(), &brush);
+    if (underline) DrawUnderlines(graphics, prepared, font, brush, layout, format);
 }
 
 }  // namespace ui::win
