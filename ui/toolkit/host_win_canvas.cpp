@@ -104,7 +104,7 @@ void CWinCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& 
 }
 
 Size CWinCanvas::MeasureText(const std::wstring& text, const FontSpec& font, int maxWidth, uint32_t flags) {
-    Gdiplus::SizeF size = NaturalTextSize(graphics_, text, fonts_.FontFor(font), maxWidth, flags);
+    Gdiplus::SizeF size = NaturalTextSize(graphics_, text, fonts_.FontFor(font, text), maxWidth, flags);
     if ((flags & kTextEndEllipsis) && maxWidth > 0) size.Width = std::min(size.Width, static_cast<REAL>(maxWidth));
     return {static_cast<int>(std::ceil(size.Width)), static_cast<int>(std::ceil(size.Height))};
 }
@@ -115,7 +115,7 @@ void CWinCanvas::DrawText(const std::wstring& text, const FontSpec& font, Argb c
     const Gdiplus::GraphicsState state = graphics_.Save();
     graphics_.IntersectClip(ToGdiRect(box));
     const Gdiplus::SolidBrush brush(ToGdiColor(color));
-    DrawTextLines(graphics_, text, fonts_.FontFor(font), brush, box, flags, font.underline);
+    DrawTextLines(graphics_, text, fonts_.FontFor(font, text), brush, box, flags, font.underline);
     graphics_.Restore(state);
 }
 

@@ -76,6 +76,7 @@ void CWinFonts::Alias(const std::wstring& layoutFamily, const std::wstring& face
 void CWinFonts::Forget() {
     resolved_.clear();
     fonts_.clear();
+    coverage_.clear();
 }
 
 bool CWinFonts::IsPrivateFamily(const std::wstring& family) const {
@@ -93,6 +94,66 @@ std::wstring CWinFonts::ResolveFamily(const std::wstring& family) {
     if (!machineHasIt && !privateFamilies_.empty()) face = privateFamilies_.front();
     resolved_.emplace(family, face);
     return face;
+}
+
+const Gdiplus::Font& CWinFonts::FontFor(const FontSpec& font, const std::wstring& text) {
+    const std::wstring family = ResolveFamily(font.family);
+    if (!IsPrivateFamily(family) || DrawsEveryCharacter(family, text)) return FontFor(font);
+    FontSpec fallback = font;
+    fallback.family = FallbackFamily();
+    return FontFor(fallback);
+}
+
+bool CWinFonts::DrawsEveryCharacter(const std::wstring& family, const std::wstring& text) {
+    enum : uint8_t { kUnknown, kHas, kLacks };
+    std::vector<uint8_t>& known = coverage_[family];
+    if (known.empty()) known.assign(0x10000, kUnknown);
+    const auto isAsked = [](wchar_t c) { return c >= L' ' && !(c >= 0xD800 && c <= 0xDFFF); };
+    std::wstring unknown;
+    for (const wchar_t c : text) {
+        if (isAsked(c) && known[static_cast<size_t>(c)] == kUnknown) unknown.push_back(c);
+    }
+    if (!unknown.empty()) {
+        // GDI sees the registered face too (AddFontMemResourceEx) and says
+        // which characters it has no glyph for.
+        const CUniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        LOGFONTW wanted{};
+        wanted.lfHeight = -16;
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+        const CUniqueFont face(CreateFontIndirectW(&wanted));
+        std::vector<WORD> glyphs(unknown.size(), 0);
+        bool answered = false;
+        if (dc && face) {
+            const HGDIOBJ before = SelectObject(dc.get(), face.get());
+            answered = GetGlyphIndicesW(dc.get(), unknown.c_str(), static_cast<int>(unknown.size()), glyphs.data(),
+                                        GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
+            SelectObject(dc.get(), before);
+        }
+        // Without an answer the face is trusted, as before the question.
+        for (size_t i = 0; i < unknown.size(); ++i) {
+            known[static_cast<size_t>(unknown[i])] = !answered || glyphs[i] != 0xFFFF ? kHas : kLacks;
+        }
+    }
+    for (const wchar_t c : text) {
+        if (isAsked(c) && known[static_cast<size_t>(c)] == kLacks) return false;
+    }
+    return true;
+}
+
+// Windows' own interface face, else older systems' faces; DejaVu Sans is what
+// Wine without fonts of its own finds among the Linux machine's.
+const std::wstring& CWinFonts::FallbackFamily() {
+    if (fallbackFamily_.empty()) {
+        fallbackFamily_ = L"Arial";
+        for (const wchar_t* family : {L"Segoe UI", L"Tahoma", L"Arial", L"Microsoft Sans Serif", L"DejaVu Sans"}) {
+            if (SystemHasFamily(family)) {
+                fallbackFamily_ = family;
+                break;
+            }
+        }
+    }
+    return fallbackFamily_;
 }
 
 const Gdiplus::Font& CWinFonts::FontFor(const FontSpec& font) {

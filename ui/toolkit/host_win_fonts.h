@@ -5,6 +5,7 @@
 // face that draws it, and the GDI+ fonts made from the layouts' declarations.
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -32,6 +33,12 @@ public:
     // change; never null (GDI+'s generic sans-serif face when nothing else
     // can be made).
     const Gdiplus::Font& FontFor(const FontSpec& font);
+    // The same for one text: when the declared face is a registered one that
+    // lacks some of its characters (the embedded Chinese face has no Polish
+    // letters), the whole text in the system's sans-serif face at the same
+    // size and weight, so that no letter draws as a box and one text never
+    // mixes faces mid-word.
+    const Gdiplus::Font& FontFor(const FontSpec& font, const std::wstring& text);
 
     // An alias when one is set; else the family itself when the system or a
     // registered font has it; else the first registered face (the embedded
@@ -40,6 +47,8 @@ public:
 
 private:
     bool IsPrivateFamily(const std::wstring& family) const;
+    bool DrawsEveryCharacter(const std::wstring& family, const std::wstring& text);
+    const std::wstring& FallbackFamily();
     void Forget();
 
     std::unique_ptr<Gdiplus::PrivateFontCollection> collection_;
@@ -52,6 +61,10 @@ private:
     std::map<std::wstring, std::wstring> resolved_;  // cleared whenever the answer may change
     std::map<std::tuple<std::wstring, int, bool>, std::unique_ptr<Gdiplus::Font>> fonts_;
     std::unique_ptr<Gdiplus::Font> fallback_;
+    // Per registered family, which characters of the basic plane it has,
+    // asked of GDI as texts bring them.
+    std::map<std::wstring, std::vector<uint8_t>> coverage_;
+    std::wstring fallbackFamily_;
 };
 
 }  // namespace ui::win

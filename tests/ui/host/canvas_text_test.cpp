@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "shell/text_convert.h"
@@ -30,7 +31,8 @@ protected:
     Shot Draw(const std::wstring& text, const Rect& box, uint32_t flags, bool underline = false) {
         FontSpec font = kFont;
         font.underline = underline;
-        events_.paint = [&](ICanvas& canvas) {
+        // By value: a later screenshot paints again.
+        events_.paint = [text, box, flags, font](ICanvas& canvas) {
             canvas.FillRect({0, 0, 240, 40}, kWhite);
             canvas.DrawText(text, font, kBlack, box, flags);
         };
@@ -69,6 +71,33 @@ TEST_F(CanvasText, TextThatFitsItsWidthIsNotElidedInABoxLowerThanALine) {
                   Draw(text, box, kTextSingleLine).pixels)
             << "elided: " << WideToUtf8(text);
     }
+}
+
+TEST_F(CanvasText, EveryLetterOfEveryLanguageHasAGlyph) {
+    // A character no font has draws as the missing-glyph box; every letter
+    // of the packs must draw as something else. Below the CJK ranges, which
+    // are the embedded face's own.
+    const Rect box{10, 5, 60, 35};
+    const Shot missing = Draw(L"\uE000", box, kTextSingleLine);  // private use: in no font
+    std::vector<std::string> without;
+    for (const char* code : {"cn", "de", "en", "es", "fr", "it", "jp", "ko", "nl", "pl", "pt", "ru"}) {
+        const LangTextTable texts = EmbeddedPackOf(code);
+        EXPECT_FALSE(texts.empty()) << code;
+        std::set<wchar_t> letters;
+        for (const auto& [key, text] : texts) {
+            for (const wchar_t c : text) {
+                if (c > L' ' && c < 0x2E80) letters.insert(c);
+            }
+        }
+        for (const wchar_t c : letters) {
+            if (Draw(std::wstring(1, c), box, kTextSingleLine).pixels == missing.pixels) {
+                without.push_back(std::string(code) + " " + WideToUtf8(std::wstring(1, c)));
+            }
+        }
+    }
+    EXPECT_TRUE(without.empty()) << ::testing::PrintToString(without);
+    Draw(L"Wydajno\u015B\u0107 \u0105\u0119\u0142\u0141\u017A\u017C \uE000", {10, 5, 230, 35}, kTextSingleLine);
+    Screenshot(*window_, "canvas_text_polish_letters");
 }
 
 TEST_F(CanvasText, UnderlineIsOneThinLineUnderTheWholeText) {
