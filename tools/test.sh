@@ -32,5 +32,12 @@ bash tools/windows-deps.sh
 # that they do not all start making it at the same time.
 mkdir -p build/windows
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-WINEDEBUG=-all WINEPREFIX="$PWD/build/windows/wineprefix" "${wine}" wineboot -i >/dev/null 2>&1 || true
+wineserver=$(dirname "$(readlink -f "${wine}")")/wineserver
+export WINEDEBUG=-all WINEPREFIX="$PWD/build/windows/wineprefix"
+"${wine}" wineboot -i >/dev/null 2>&1 || true
+# One server for the whole run, kept a minute after the last test: a server
+# that ends between two tests as the next one connects fails that test
+# ("recvmsg: Connection reset by peer").
+"${wineserver}" -w || true
+"${wineserver}" -p60 || true
 build_and_test windows
