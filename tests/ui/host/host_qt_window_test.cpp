@@ -1,12 +1,11 @@
-// Windows of the Qt host on the offscreen platform: timers, modal runs,
-// input while disabled, posting from other threads, images and screenshots.
+// Windows of the Qt host on the offscreen platform: input while disabled and
+// image decoding, given as Qt events and Qt-made images.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
-#include <thread>
 
 #include "tests/ui/host/qt_host_fixture.h"
 #include "ui/toolkit/host_qt_window.h"
@@ -16,38 +15,6 @@ namespace {
 
 std::unique_ptr<IHostWindow> MakeWindow(CRecordedEvents& events, IHostWindow* owner = nullptr) {
     return QtHost().CreateHostWindow(events, {L"test", {120, 80}, false, owner});
-}
-
-TEST(QtHostWindow, RepeatingTimerFiresWithItsId) {
-    CRecordedEvents events;
-    auto window = MakeWindow(events);
-    std::vector<uint32_t> fired;
-    events.timer = [&](uint32_t id) {
-        fired.push_back(id);
-        if (fired.size() == 3) {
-            window->KillTimer(id);
-            QtHost().Quit(0);
-        }
-    };
-    window->SetTimer(7, 1);
-    window->SetTimer(7, 5);  // the same id restarts, not adds, a timer
-    EXPECT_EQ(QtHost().RunMessageLoop(), 0);
-    EXPECT_EQ(fired, (std::vector<uint32_t>{7, 7, 7}));
-}
-
-TEST(QtHostWindow, RunModalReturnsTheEndCodeAndDisablesTheOwner) {
-    CRecordedEvents ownerEvents, dialogEvents;
-    auto owner = MakeWindow(ownerEvents);
-    auto dialog = MakeWindow(dialogEvents, owner.get());
-    owner->Show();
-    bool ownerInputDuringRun = true;
-    QtHost().Post([&] {
-        ownerInputDuringRun = owner->IsInputEnabled();
-        dialog->EndModal(42);
-    });
-    EXPECT_EQ(dialog->RunModal(), 42);
-    EXPECT_FALSE(ownerInputDuringRun);
-    EXPECT_TRUE(owner->IsInputEnabled());
 }
 
 TEST(QtHostWindow, InputReachesTheEventsOnlyWhileEnabled) {
@@ -73,29 +40,6 @@ TEST(QtHostWindow, InputReachesTheEventsOnlyWhileEnabled) {
         QCoreApplication::sendEvent(&native, &close);
         EXPECT_EQ(events.input, c.expected) << c.name;
     }
-}
-
-TEST(QtHost, TasksPostedFromAnyThreadRunOnTheWindowThreadInOrder) {
-    IHost& host = QtHost();
-    const auto windowThread = std::this_thread::get_id();
-    std::vector<std::string> order;
-    bool allOnWindowThread = true;
-    const auto record = [&](std::string what) {
-        allOnWindowThread = allOnWindowThread && std::this_thread::get_id() == windowThread;
-        order.push_back(std::move(what));
-    };
-    std::thread poster([&] {
-        host.Post([&] { record("first"); });
-        host.Post([&] {
-            record("second");
-            host.Quit(0);
-        });
-    });
-    poster.join();
-    host.Post([&] { record("from the window thread"); });
-    host.RunMessageLoop();
-    EXPECT_TRUE(allOnWindowThread);
-    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "from the window thread"}));
 }
 
 TEST(QtHost, DecodesPngOnly) {
@@ -124,17 +68,6 @@ TEST(QtHost, DecodesPngOnly) {
             EXPECT_EQ(decoded->PixelSize(), *c.expected) << c.name;
         }
     }
-}
-
-TEST(QtHostWindow, TransparentScreenshotKeepsUnpaintedPixelsClear) {
-    CRecordedEvents events;
-    events.paint = [](ICanvas& canvas) { canvas.FillRect({0, 0, 60, 80}, 0xFFD24128); };
-    auto window = QtHost().CreateHostWindow(events, {L"clear", {120, 80}, true, nullptr});
-    const QImage shot = ScreenshotImage(*window, "host_transparent");
-    ASSERT_EQ(shot.size(), QSize(120, 80));
-    EXPECT_EQ(shot.pixel(30, 40), 0xFFD24128u);
-    EXPECT_EQ(qAlpha(shot.pixel(90, 40)), 0);
-    EXPECT_FALSE(window->SaveScreenshot(L"/nonexistent-folder/shot.png"));
 }
 
 }  // namespace
