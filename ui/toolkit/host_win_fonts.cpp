@@ -126,8 +126,12 @@ bool CWinFonts::DrawsEveryCharacter(const std::wstring& family, const std::wstri
         bool answered = false;
         if (dc && face) {
             const HGDIOBJ before = SelectObject(dc.get(), face.get());
-            answered = GetGlyphIndicesW(dc.get(), unknown.c_str(), static_cast<int>(unknown.size()), glyphs.data(),
-                                        GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
+            // Only the face itself can answer, not one GDI put in its place.
+            WCHAR selected[LF_FACESIZE] = {};
+            const bool isTheFace = GetTextFaceW(dc.get(), LF_FACESIZE, selected) > 0 &&
+                                   CompareStringOrdinal(selected, -1, family.c_str(), -1, TRUE) == CSTR_EQUAL;
+            answered = isTheFace && GetGlyphIndicesW(dc.get(), unknown.c_str(), static_cast<int>(unknown.size()),
+                                                     glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
             SelectObject(dc.get(), before);
         }
         // Without an answer the face is trusted, as before the question.
