@@ -28,12 +28,16 @@ echo "== package: build, install, run, validate and purge the Debian package"
 bash tools/package_test.sh
 echo "== windows: cross-build with MinGW-w64, tests under Wine"
 bash tools/windows-deps.sh
+echo "== windows: configure and build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "${jobs}"
 # The private Wine prefix is made once before the tests run in parallel, so
 # that they do not all start making it at the same time. One Wine server runs
-# for the whole test run, started before the prefix's own processes so that
-# they live as long as it does: a server that ends between two tests as the
-# next one connects fails that test ("recvmsg: Connection reset by peer"), and
-# services started inside a test would hold the output ctest reads to its end.
+# for the whole test run, started just before it and before the prefix's own
+# processes so that they live as long as it does: a server that ends between
+# two tests as the next one connects fails that test ("recvmsg: Connection
+# reset by peer"), and services started inside a test would hold the output
+# ctest reads to its end.
 mkdir -p build/windows/wineprefix
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$(readlink -f "${wine}")")/wineserver
@@ -41,4 +45,5 @@ export WINEDEBUG=-all WINEPREFIX="$PWD/build/windows/wineprefix"
 "${wineserver}" -p
 trap '"${wineserver}" -k || true' EXIT
 "${wine}" wineboot -i >/dev/null 2>&1 || true
-build_and_test windows
+echo "== windows: test"
+ctest --preset windows -j "${jobs}"
