@@ -27,6 +27,8 @@ set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 # Debian's wine64 package puts the loader below /usr/lib/wine; the wine
 # package adds /usr/bin/wine.
 find_program(KALO_WINE NAMES wine wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+# ctest runs the programs through tools/wine_run.sh, which starts again a
+# program that Wine ended before it ran.
 if(KALO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KALO_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine_run.sh ${KALO_WINE})
 endif()
