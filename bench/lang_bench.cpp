@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "app/program_identity.h"
 #include "lang/lang_config.h"
 #include "shell/log.h"
 #include "shell/platform.h"
@@ -35,9 +36,9 @@ void BM_StartUpLanguageSetup(benchmark::State& state) {
     log.SetEnabled(true);
     for (auto _ : state) {
         CLangConfig config(data.Path());
-        config.InitDefaultLangResByLangZip(137, L"ZIPRES");
-        const bool released = config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe");
-        const bool switched = config.SwitchLanguage(L"en", L"English", L"KALOFitProbe", L"");
+        config.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
+        const bool released = config.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName);
+        const bool switched = config.SwitchLanguage(L"en", L"English", kProgramName, L"");
         if (!released || !switched) state.SkipWithError("language set-up failed");
         benchmark::DoNotOptimize(config.GetLangText(L"IDS_STRING_WELCOME"));
     }
@@ -48,7 +49,7 @@ BENCHMARK(BM_StartUpLanguageSetup)->Unit(benchmark::kMillisecond);
 void BM_ReadIndexFromArchive(benchmark::State& state) {
     for (auto _ : state) {
         CLangConfig config(L"/nonexistent");
-        config.InitDefaultLangResByLangZip(137, L"ZIPRES");
+        config.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
         benchmark::DoNotOptimize(config.LanguageList().data());
     }
 }
@@ -57,10 +58,10 @@ BENCHMARK(BM_ReadIndexFromArchive)->Unit(benchmark::kMicrosecond);
 void BM_LoadOnePack(benchmark::State& state) {
     ScratchFolder data("kalo-bench-pack");
     CLangConfig unpacker(data.Path());
-    if (!unpacker.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe")) state.SkipWithError("unpack failed");
+    if (!unpacker.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName)) state.SkipWithError("unpack failed");
     CLangConfig config(data.Path());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(config.LoadLangRes(L"ru", L"KALOFitProbe"));
+        benchmark::DoNotOptimize(config.LoadLangRes(L"ru", kProgramName));
     }
 }
 BENCHMARK(BM_LoadOnePack)->Unit(benchmark::kMicrosecond);

@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/built_in_rule_set.h"
 #include "engine/rule_set_reader.h"
 #include "shell/platform.h"
 

@@ -3,7 +3,7 @@
 # configuration service: N runs (default 20) in a private data folder.
 # Usage: bench/terminal_check.sh [path/to/kalofitprobe-cli] [runs]
 set -euo pipefail
-cli="${1:-build/release/cli/kalofitprobe-cli}"
+cli="${1:-build/release/bin/kalofitprobe-cli}"
 runs="${2:-20}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/program_identity.h"
 #include "shell/embedded_resource.h"
 #include "ui/base/custom_controls.h"
+#include "ui/base/embedded_fonts.h"
 #include "ui/toolkit/host.h"
 #include "ui/toolkit/layout_builder.h"
 #include "ui/toolkit/paint_manager.h"
@@ -23,12 +25,7 @@ ui::IHost& Host() {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static ui::IHost& host = [] () -> ui::IHost& {
         ui::IHost& made = ui::CreatePlatformHost(argc, argv);
-        for (const int id : {102, 103}) {
-            if (const auto font = FindEmbeddedResource(L"FONTRES", id)) {
-                const std::wstring face = made.RegisterPrivateFont(*font);
-                if (!face.empty()) made.AliasFontFamily(L"\u601D\u6E90\u9ED1\u4F53 CN Regular", face);
-            }
-        }
+        ui::RegisterEmbeddedFonts(made);
         return made;
     }();
     return host;
@@ -42,7 +39,7 @@ struct BuiltWindow {
 
 BuiltWindow BuildMainWindow() {
     BuiltWindow window;
-    window.skin = std::make_unique<ui::CSkinResources>(Host(), *ui::CSkinResources::EmbeddedSkinArchive());
+    window.skin = std::make_unique<ui::CSkinResources>(Host(), *FindEmbeddedResource(kArchiveType, kSkinArchiveId));
     ui::CLayoutBuilder builder(
         *window.skin, [](const std::wstring& kind) { return ui::CreateCustomControl(kind); },
         [](const std::wstring& key) { return key; });
@@ -115,7 +112,7 @@ BENCHMARK(BM_MainWindowRepaint)->Unit(benchmark::kMillisecond);
 
 // The largest single cost of the first frame.
 void BM_DecodeWelcomeBackground(benchmark::State& state) {
-    ui::CSkinResources skin(Host(), *ui::CSkinResources::EmbeddedSkinArchive());
+    ui::CSkinResources skin(Host(), *FindEmbeddedResource(kArchiveType, kSkinArchiveId));
     const auto bytes = *skin.ReadFile(L"image/bk_welcome.png");
     for (auto _ : state) benchmark::DoNotOptimize(Host().DecodeImage(bytes));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/built_in_rule_set.h"
 #include "engine/adapter_selection.h"
 #include "engine/rule_set_reader.h"
 #include "engine/verdict.h"

@@ -5,16 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/check_env_thread.h"
+#include "app/check_helper.h"
+#include "app/kalo_base.h"
+#include "app/settings_location.h"
+#include "app/startup.h"
 #include "cli/options.h"
 #include "cli/report_output.h"
-#include "cli/startup.h"
-#include "engine/check_env_thread.h"
-#include "engine/check_helper.h"
 #include "remote/config_service.h"
 #include "shell/crash_dump.h"
-#include "shell/kalo_base.h"
+#include "shell/log.h"
+#include "shell/platform.h"
 #include "shell/safe_files.h"
-#include "shell/settings_location.h"
 #include "shell/text_convert.h"
 
 namespace {
@@ -78,7 +80,7 @@ void ReportDownload(const CheckOutcome& outcome) {
 
 int main(int argc, char** argv) {
     // Before anything else, so that a fault anywhere after leaves a dump.
-    InstallCrashDumpHandler();
+    InstallCrashDumpHandler(ProgramCrashDumpPlace());
     const CliParseResult parsed = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n\n%s", parsed.error.c_str(), kCliUsage);
@@ -100,6 +102,9 @@ int main(int argc, char** argv) {
     }
 
     if (options.settingsFile) WarnAboutSettingsFile(*options.settingsFile);
+    // The terminal owns standard output; the log keeps only its file.
+    CCTLog::Instance().SetConsoleCopy(nullptr);
+    SetDebugOutput(nullptr);
     const StartupResult started = StartServices({options.settingsFile.value_or(ProgramSettingsFile()), options.language});
     if (!started.ok) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n", started.error.c_str());

@@ -26,3 +26,13 @@ function(kalo_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE kalo_warnings)
 endfunction()
+
+# kalo_program(<target>): one of the two programs. Both land in bin/ of the
+# build tree, beside the config/ folder they share there: a build-tree run
+# keeps its settings (the saved language) in config/fitprobe.ini, which the
+# programs themselves never create.
+function(kalo_program target)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/bin/config)
+endfunction()

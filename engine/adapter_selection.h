@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/check_types.h"
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
 
 // The values of the settings file's "test" section. A text key that is
 // absent has no value; one that is present with an empty value holds an

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "engine/check_types.h"
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
+#include "engine/probes/steam_helper.h"
 #include "engine/rule_set.h"
-#include "engine/steam_helper.h"
 #include "engine/verdict.h"
 
 class CCheckEnv {

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "engine/matching.h"
-#include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
@@ -18,12 +17,6 @@ namespace {
 constexpr char kLogTag[] = "CCheckEnv::ReadFromJsonFile";
 
 }  // namespace
-
-std::string_view BuiltInRuleSetDocument() {
-    const auto bytes = FindEmbeddedResource(kBuiltInRuleSetType, kBuiltInRuleSetId);
-    if (!bytes) return {};
-    return {reinterpret_cast<const char*>(bytes->data()), bytes->size()};
-}
 
 bool ParseJsonDocument(std::string_view text, Json::Value& root) {
     Json::CharReaderBuilder builder;

@@ -14,13 +14,6 @@
 
 inline constexpr wchar_t kRuleSetFileName[] = L"checkerconfig.json";
 
-// The rule set the program carries as a resource; the front ends write it to
-// the temporary folder as the last-resort copy.
-inline constexpr int kBuiltInRuleSetId = 102;
-inline constexpr wchar_t kBuiltInRuleSetType[] = L"JSON";
-// Its text; empty when the build embedded none.
-std::string_view BuiltInRuleSetDocument();
-
 // Where the copies are looked for, in order of preference.
 struct RuleSetCandidates {
     std::wstring downloadCache;  // full path of the cache file

@@ -18,7 +18,7 @@
 #include "engine/check_types.h"
 #include "engine/driver_rules.h"
 #include "engine/match_and_set.h"
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
 #include "engine/rule_set.h"
 
 // Every result a check produces.

@@ -10,11 +10,11 @@
 #include <optional>
 
 #include "lang/lang_config.h"
-#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/text_convert.h"
 #include "shell/text_util.h"
+#include "shell/zip_archive.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <filesystem>
 
 #include "lang/lang_config.h"
-#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/zip_archive.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The crash-dump handler. When a fault or an abort ends the process, the
 // handler writes a snapshot of the whole process (every thread with its
 // registers, the fault, the loaded files, the writable memory) to
-// "KALOFitProbe<year><month><day><hour><minute>.dmp" in the crash-dump folder
+// "<prefix><year><month><day><hour><minute>.dmp" in the crash-dump folder
 // of the data folder, logs the outcome at level 0 under the tag
 // "VRUnHandledExceptionFilter", and lets the system's default handling end the
 // process, so that its exit status still names the cause.
@@ -13,9 +13,17 @@
 // dump file is never half written. On Linux the snapshot is an ELF core file
 // that `gdb <program> <dump>` opens; on Windows a minidump.
 
+#include <string>
+
+struct CrashDumpPlace {
+    std::wstring dataFolder;     // where the program's own folders begin: below it no link is followed
+    std::wstring folderName;     // the crash-dump folder in it
+    std::string fileNamePrefix;  // ASCII, before the date in the dump's name
+};
+
 // Installs the handler for the process; the first step of start-up, before
-// any other service and before other threads exist. It computes the folder
-// from the data folder now but creates nothing (the base environment makes
-// the folder later). False when no handler could be installed (no data
-// folder can be named, or the system refused); true also on a second call.
-bool InstallCrashDumpHandler();
+// any other service and before other threads exist. It takes the place now
+// but creates nothing (the base environment makes the folder later). False
+// when no handler could be installed (no data folder, a place too long to
+// keep, or the system refused); true also on a second call.
+bool InstallCrashDumpHandler(const CrashDumpPlace& place);

@@ -33,7 +33,6 @@
 
 #include "shell/crash_dump.h"
 #include "shell/elf_core_writer_linux.h"
-#include "shell/kalo_base.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/text_util.h"
@@ -43,7 +42,6 @@ using namespace crashdump;
 namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
-constexpr char kCrashDumpFolderName[] = "crashDumps";
 
 constexpr size_t kMapsTextBytes = 4u << 20;
 constexpr size_t kMaxMappings = 16384;
@@ -88,6 +86,8 @@ struct CrashArena {
 struct HandlerState {
     CrashArena* arena = nullptr;
     char dataFolder[PATH_MAX] = {};
+    char folderName[NAME_MAX + 1] = {};
+    char namePrefix[32] = {};
     LocalOffsetTable offsets;
     CCTLog* log = nullptr;
     pid_t pid = 0;
@@ -427,7 +427,7 @@ DumpOutcome WriteDumpFile(int signal, const siginfo_t* info, const ucontext_t* c
     DumpOutcome outcome;
     char name[64];
     CFixedText finalName(name, sizeof name);
-    AppendDumpFileName(finalName, LocalNow());
+    AppendDumpFileName(finalName, g_state.namePrefix, LocalNow());
     char temporary[96];
     CFixedText partName(temporary, sizeof temporary);
     partName.Add(finalName.View()).Add(".").AddDecimal(g_state.pid).Add(".partial");
@@ -437,7 +437,7 @@ DumpOutcome WriteDumpFile(int signal, const siginfo_t* info, const ucontext_t* c
     // link is followed.
     const int data = open(g_state.dataFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (data < 0) return outcome;
-    const int folder = openat(data, kCrashDumpFolderName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int folder = openat(data, g_state.folderName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     close(data);
     if (folder < 0) return outcome;
     constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
@@ -509,12 +509,15 @@ void UseAlternateStack(CrashArena& arena) {
 
 }  // namespace
 
-bool InstallCrashDumpHandler() {
+bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
     if (g_state.arena != nullptr) return true;
-    const std::wstring dataFolder = DataFolderPath();
-    if (dataFolder.empty()) return false;
-    const std::string folderBytes = ToFsPath(dataFolder).string();
-    if (folderBytes.size() >= sizeof g_state.dataFolder) return false;
+    if (place.dataFolder.empty() || place.folderName.empty()) return false;
+    const std::string folderBytes = ToFsPath(place.dataFolder).string();
+    const std::string nameBytes = ToFsPath(place.folderName).string();
+    if (folderBytes.size() >= sizeof g_state.dataFolder || nameBytes.size() >= sizeof g_state.folderName ||
+        place.fileNamePrefix.size() >= sizeof g_state.namePrefix) {
+        return false;
+    }
 
     void* memory = mmap(nullptr, sizeof(CrashArena), PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -524,6 +527,8 @@ bool InstallCrashDumpHandler() {
     arena->auxvSize = ReadProcFile("/proc/self/auxv", arena->auxv, kAuxvBytes);
 
     std::memcpy(g_state.dataFolder, folderBytes.c_str(), folderBytes.size() + 1);
+    std::memcpy(g_state.folderName, nameBytes.c_str(), nameBytes.size() + 1);
+    std::memcpy(g_state.namePrefix, place.fileNamePrefix.c_str(), place.fileNamePrefix.size() + 1);
     g_state.offsets = BuildLocalOffsetTable(std::time(nullptr), 400 * 86400);
     g_state.log = &CCTLog::Instance();  // made now: its first use takes a lock
     g_state.pid = getpid();

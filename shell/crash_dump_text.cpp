@@ -32,8 +32,8 @@ const char* CFixedText::CString() {
     return buffer_;
 }
 
-void AppendDumpFileName(CFixedText& out, const CivilTime& local) {
-    out.Add("KALOFitProbe")
+void AppendDumpFileName(CFixedText& out, std::string_view prefix, const CivilTime& local) {
+    out.Add(prefix)
         .AddDecimal(local.year)
         .AddDecimal(local.month, 2)
         .AddDecimal(local.day, 2)

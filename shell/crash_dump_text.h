@@ -40,9 +40,9 @@ private:
 
 inline constexpr char kCrashLogTag[] = "VRUnHandledExceptionFilter";
 
-// "KALOFitProbe" + year (all its digits) + month, day, hour and minute (two
+// The prefix + year (all its digits) + month, day, hour and minute (two
 // digits each) + ".dmp".
-void AppendDumpFileName(CFixedText& out, const CivilTime& local);
+void AppendDumpFileName(CFixedText& out, std::string_view prefix, const CivilTime& local);
 // One log line as the logger writes it: "MM/DD/YYYY hh:mm:ss|tag|thread<TAB>"
 // and the outcome "****exception(dump[bRet=%d，err=%d])", ending in a line break.
 void AppendCrashLogLine(CFixedText& out, const CivilTime& local, uint32_t threadId, int dumpWritten, int error);

@@ -11,18 +11,17 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <cwchar>
 
 #include "shell/crash_dump.h"
 #include "shell/crash_dump_text.h"
-#include "shell/kalo_base.h"
 #include "shell/log.h"
 
 using namespace crashdump;
 
 namespace {
 
-constexpr wchar_t kCrashDumpFolderName[] = L"\\crashDumps\\";
 // Data segments, handle data, unloaded modules, private read-write memory,
 // full memory information and thread information.
 constexpr MINIDUMP_TYPE kDumpType = static_cast<MINIDUMP_TYPE>(
@@ -33,6 +32,7 @@ static_assert(kDumpType == 0x1A25);
 struct CrashState {
     wchar_t folder[MAX_PATH] = {};  // the crash-dump folder, ending with a separator
     size_t folderLength = 0;
+    char namePrefix[32] = {};
     CCTLog* log = nullptr;
     std::atomic<int> dumping{0};
 };
@@ -81,7 +81,7 @@ struct DumpRequest {
 void WriteDump(DumpRequest& request) {
     char nameBuffer[64];
     CFixedText name(nameBuffer, sizeof nameBuffer);
-    AppendDumpFileName(name, request.time);
+    AppendDumpFileName(name, g_state.namePrefix, request.time);
     char partBuffer[96];
     CFixedText part(partBuffer, sizeof partBuffer);
     part.Add(name.View()).Add(".").AddDecimal(GetCurrentProcessId()).Add(".partial");
@@ -161,13 +161,13 @@ void OnAbort(int) {
 
 }  // namespace
 
-bool InstallCrashDumpHandler() {
+bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
     static bool installed = false;
     if (installed) return true;
-    const std::wstring dataFolder = DataFolderPath();
-    if (dataFolder.empty()) return false;
-    const std::wstring folder = dataFolder + kCrashDumpFolderName;
-    if (folder.size() >= MAX_PATH) return false;
+    if (place.dataFolder.empty() || place.folderName.empty()) return false;
+    const std::wstring folder = place.dataFolder + L"\\" + place.folderName + L"\\";
+    if (folder.size() >= MAX_PATH || place.fileNamePrefix.size() >= sizeof g_state.namePrefix) return false;
+    std::memcpy(g_state.namePrefix, place.fileNamePrefix.c_str(), place.fileNamePrefix.size() + 1);
     std::wmemcpy(g_state.folder, folder.c_str(), folder.size() + 1);
     g_state.folderLength = folder.size();
     g_state.log = &CCTLog::Instance();  // made now: its first use takes a lock

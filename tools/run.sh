@@ -11,8 +11,8 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
 if [ $# -eq 0 ]; then
   if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    exec build/release/shell/kalofitprobe
+    exec build/release/bin/kalofitprobe
   fi
   echo "run.sh: no display (DISPLAY and WAYLAND_DISPLAY are unset): running the terminal check instead" >&2
 fi
-exec build/release/cli/kalofitprobe-cli "$@"
+exec build/release/bin/kalofitprobe-cli "$@"

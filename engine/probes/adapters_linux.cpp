@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/linux/adapter_names.h"
-#include "engine/linux/system_texts.h"
+#include "engine/probes/adapter_names_linux.h"
 #include "engine/probes/facts_linux.h"
+#include "engine/probes/system_texts_linux.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/text_convert.h"

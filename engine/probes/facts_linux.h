@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/linux/sysfs_tree.h"
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
+#include "engine/probes/sysfs_tree_linux.h"
 
 namespace probes_linux {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
 #include "engine/probes/wmi_win.h"
 
 namespace probes_win {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/linux/system_texts.h"
 #include "engine/probes/facts_linux.h"
+#include "engine/probes/system_texts_linux.h"
 
 namespace {
 

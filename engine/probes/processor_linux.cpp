@@ -2,9 +2,9 @@
 
 #include <sys/utsname.h>
 
-#include "engine/linux/system_texts.h"
 #include "engine/probes/cpuid_brand.h"
 #include "engine/probes/facts_linux.h"
+#include "engine/probes/system_texts_linux.h"
 #include "shell/text_convert.h"
 
 namespace {

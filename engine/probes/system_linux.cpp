@@ -1,7 +1,7 @@
 // The operating system's name: the distribution's PRETTY_NAME.
 
-#include "engine/linux/system_texts.h"
 #include "engine/probes/facts_linux.h"
+#include "engine/probes/system_texts_linux.h"
 #include "shell/text_convert.h"
 
 namespace probes_linux {

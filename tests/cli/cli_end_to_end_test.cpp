@@ -10,7 +10,7 @@
 
 #include "engine/rule_set_reader.h"
 #include "shell/text_convert.h"
-#include "tests/remote/loopback_http_server.h"
+#include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/built_in_rule_set.h"
 #include "engine/matching.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"

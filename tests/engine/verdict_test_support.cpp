@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/built_in_rule_set.h"
 #include "engine/adapter_selection.h"
 #include "engine/rule_set_reader.h"
 

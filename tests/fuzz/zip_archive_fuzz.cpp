@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/zip_archive.h"
 #include "shell/text_convert.h"
+#include "shell/zip_archive.h"
 
 namespace {
 

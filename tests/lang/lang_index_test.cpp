@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program_identity.h"
 #include "lang/lang_config.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/zip_writer.h"
@@ -89,7 +90,7 @@ TEST(LangIndex, NestingBeyondTheReaderLimitIsAParseError) {
 TEST(LangIndex, TheShippedIndexListsTwelveLanguagesInRankOrder) {
     LogCapture log;
     CLangConfig config(L"/nonexistent");
-    EXPECT_TRUE(config.InitDefaultLangResByLangZip(137, L"ZIPRES"));
+    EXPECT_TRUE(config.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType));
     const wchar_t* expected[] = {L"cn", L"en", L"jp", L"ko", L"de", L"ru", L"pt", L"es", L"pl", L"fr", L"nl", L"it"};
     ASSERT_EQ(config.LanguageList().size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {

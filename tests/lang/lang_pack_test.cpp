@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/program_identity.h"
 #include "lang/lang_config.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
@@ -73,7 +74,7 @@ TEST(LangPack, LoadingFillsTheTableOrSaysWhyNot) {
         const std::wstring file = data.Write(kPackPath, c.content);
         LogCapture log;
         CLangConfig config(data.Path());
-        EXPECT_EQ(config.LoadLangRes(L"xx", L"KALOFitProbe"), c.loaded);
+        EXPECT_EQ(config.LoadLangRes(L"xx", kProgramName), c.loaded);
         for (const auto& [key, text] : c.texts) EXPECT_EQ(config.GetLangText(key.c_str()), text);
         if (c.log.empty()) {
             EXPECT_TRUE(log.Messages().empty());
@@ -88,7 +89,7 @@ TEST(LangPack, AMissingPackIsReportedAndItsFolderRemembered) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig config(data.Path());
-    EXPECT_FALSE(config.LoadLangRes(L"de", L"KALOFitProbe"));
+    EXPECT_FALSE(config.LoadLangRes(L"de", kProgramName));
     const std::wstring folder = data.File(L"KALOFitProbeLang/de/fitprobe");
     EXPECT_EQ(config.CurrentLanguageFolder(), folder);
     EXPECT_EQ(log.Messages(),
@@ -103,19 +104,19 @@ TEST(LangSwitch, SwitchingSetsTheLanguageEvenWhenItsPackIsMissing) {
     EXPECT_EQ(config.CurrentCode(), L"cn");
     EXPECT_EQ(config.CurrentDisplayName(), L"\u7B80\u4F53\u4E2D\u6587");
 
-    EXPECT_FALSE(config.SwitchLanguage(L"", L"Nobody", L"KALOFitProbe", L""));
+    EXPECT_FALSE(config.SwitchLanguage(L"", L"Nobody", kProgramName, L""));
     EXPECT_EQ(config.CurrentCode(), L"cn") << "an empty code changes nothing";
     EXPECT_TRUE(config.CurrentLanguageFolder().empty());
 
-    EXPECT_FALSE(config.SwitchLanguage(L"zz", L"Zed", L"KALOFitProbe", L""));
+    EXPECT_FALSE(config.SwitchLanguage(L"zz", L"Zed", kProgramName, L""));
     EXPECT_EQ(config.CurrentCode(), L"zz");
     EXPECT_EQ(config.CurrentDisplayName(), L"Zed");
 
-    EXPECT_TRUE(config.SwitchLanguage(L"xx", L"Ex", L"KALOFitProbe", L""));
+    EXPECT_TRUE(config.SwitchLanguage(L"xx", L"Ex", kProgramName, L""));
     EXPECT_STREQ(config.GetLangText(L"Key"), L"text");
     EXPECT_FALSE(PathExists(data.File(L"KALOFitProbeLang/lang.ini"))) << "an empty version writes nothing";
 
-    EXPECT_TRUE(config.SwitchLanguage(L"xx", L"Ex", L"KALOFitProbe", L"2.0.0.1"));
+    EXPECT_TRUE(config.SwitchLanguage(L"xx", L"Ex", kProgramName, L"2.0.0.1"));
     EXPECT_EQ(ProfileReadString(L"xx", L"version", L"", data.File(L"KALOFitProbeLang/lang.ini")), L"2.0.0.1");
 }
 
@@ -125,9 +126,9 @@ TEST(LangPack, EveryShippedPackCarriesTheSameKeys) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig config(data.Path());
-    ASSERT_TRUE(config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    ASSERT_TRUE(config.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
 
-    ASSERT_TRUE(config.LoadLangRes(L"en", L"KALOFitProbe"));
+    ASSERT_TRUE(config.LoadLangRes(L"en", kProgramName));
     EXPECT_STREQ(config.GetLangText(L"IDS_STRING_WELCOME"), L"Computer Performance");
     EXPECT_STREQ(config.GetLangText(L"IDS_STRING_INTERFACE_HIGH"), L"DP port | Type C port | Mini DP port");
     EXPECT_STREQ(config.GetLangText(L"IDS_STRING_REFRESH_RATE_120HZ_DESC1"), L"Must support DP 1.4 or higher");
@@ -149,7 +150,7 @@ TEST(LangPack, EveryShippedPackCarriesTheSameKeys) {
     for (const wchar_t* code : {L"cn", L"jp", L"ko", L"de", L"es", L"fr", L"it", L"nl", L"pl", L"pt", L"ru"}) {
         SCOPED_TRACE(WideToUtf8(code));
         EXPECT_EQ(keysOf(code), english);
-        EXPECT_TRUE(config.LoadLangRes(code, L"KALOFitProbe"));
+        EXPECT_TRUE(config.LoadLangRes(code, kProgramName));
     }
 }
 

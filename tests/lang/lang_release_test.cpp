@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <set>
 
+#include "app/program_identity.h"
 #include "lang/lang_config.h"
-#include "shell/zip_archive.h"
 #include "shell/embedded_resource.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
+#include "shell/zip_archive.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_writer.h"
@@ -34,8 +35,8 @@ TEST(LangRelease, TheShippedArchiveUnpacksEveryPackAndRecordsVersions) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig config(data.Path());
-    ASSERT_TRUE(config.InitDefaultLangResByLangZip(137, L"ZIPRES"));
-    ASSERT_TRUE(config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    ASSERT_TRUE(config.InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType));
+    ASSERT_TRUE(config.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
 
     const std::wstring root = data.File(L"KALOFitProbeLang");
     std::set<std::string> expected = {"defaultlangconfig.json", "lang.ini", "lang.ini.lock"};
@@ -53,7 +54,7 @@ TEST(LangRelease, TheShippedArchiveUnpacksEveryPackAndRecordsVersions) {
 }
 
 TEST(LangRelease, TheShippedArchiveHoldsFoldersAndDeflatedPacksInNameOrder) {
-    const auto bytes = FindEmbeddedResource(L"ZIPRES", 137);
+    const auto bytes = FindEmbeddedResource(kArchiveType, kLanguageArchiveId);
     ASSERT_TRUE(bytes.has_value());
     CZipArchive zip;
     ASSERT_EQ(zip.Open(bytes->data(), bytes->size()), kZipOk);
@@ -79,11 +80,11 @@ TEST(LangRelease, EveryStartRewritesThePacks) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig config(data.Path());
-    ASSERT_TRUE(config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    ASSERT_TRUE(config.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
     const std::wstring pack = data.File(L"KALOFitProbeLang/de/fitprobe/KALOFitProbe.lang");
     const std::string shipped = ReadWholeFile(pack);
     data.Write(L"KALOFitProbeLang/de/fitprobe/KALOFitProbe.lang", "<Language/>");
-    ASSERT_TRUE(config.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    ASSERT_TRUE(config.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
     EXPECT_EQ(ReadWholeFile(pack), shipped);
 }
 
@@ -113,7 +114,7 @@ TEST(LangRelease, NoEntryIsEverWrittenOutsideTheUnpackRoot) {
         LogCapture log;
         CLangConfig config(data);
         const std::string archive = BuildZip({ZipFile(c.entryName, "<Language/>")});
-        EXPECT_EQ(config.ReleaseArchive(Bytes(archive), L"KALOFitProbe"), c.released);
+        EXPECT_EQ(config.ReleaseArchive(Bytes(archive), kProgramName), c.released);
 
         const std::set<std::string> everything = FilesBelow(top.Path());
         std::set<std::string> expected;
@@ -146,7 +147,7 @@ TEST(LangRelease, AFailedEntryStopsTheUnpackWithoutRecordingVersions) {
         LogCapture log;
         CLangConfig config(data.Path());
         ASSERT_EQ(config.ParseDefaultLangConfig(R"({"lang": {"en": {"version": "9.9.9.9", "rank": 1}}})"), 0);
-        EXPECT_FALSE(config.ReleaseArchive(Bytes(BuildZip(c.members)), L"KALOFitProbe"));
+        EXPECT_FALSE(config.ReleaseArchive(Bytes(BuildZip(c.members)), kProgramName));
         std::string expected = c.failure;
         const std::string root = WideToUtf8(data.File(L"KALOFitProbeLang"));
         if (const size_t at = expected.find("%ROOT%"); at != std::string::npos) {
@@ -165,7 +166,7 @@ TEST(LangRelease, AnArchiveThatCannotBeOpenedIsAFailure) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig config(data.Path());
-    EXPECT_FALSE(config.ReleaseArchive(Bytes("not an archive, long enough to be searched"), L"KALOFitProbe"));
+    EXPECT_FALSE(config.ReleaseArchive(Bytes("not an archive, long enough to be searched"), kProgramName));
     EXPECT_EQ(log.Messages(), std::vector<std::string>{"unzip IDR_ZIP_LANG file failed(openzip, err=2)"});
     EXPECT_FALSE(fs::exists(ToFsPath(data.File(L"KALOFitProbeLang/lang.ini"))));
 }

@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program_identity.h"
 #include "lang/lang_config.h"
 #include "lang/ui_language.h"
-#include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -149,7 +150,7 @@ TEST(LanguageChoice, StartingPicksTheSavedOrTheSystemLanguage) {
     ScopedTempFolder data;
     LogCapture log;
     CLangConfig unpacker(data.Path());
-    ASSERT_TRUE(unpacker.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
+    ASSERT_TRUE(unpacker.ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
     for (const StartCase& c : kStartCases) {
         SCOPED_TRACE(c.name);
         ScopedTempFolder program;
@@ -161,10 +162,10 @@ TEST(LanguageChoice, StartingPicksTheSavedOrTheSystemLanguage) {
         std::wstring code;
         std::wstring name;
         ReadSavedLanguage(settings, code, name);
-        bool loaded = config.SwitchLanguage(code, name, L"KALOFitProbe", L"");
+        bool loaded = config.SwitchLanguage(code, name, kProgramName, L"");
         if (!loaded) {
             LanguageFromUiLanguage(code, name);
-            loaded = config.SwitchLanguage(code, name, L"KALOFitProbe", L"");
+            loaded = config.SwitchLanguage(code, name, kProgramName, L"");
         }
         EXPECT_TRUE(loaded);
         EXPECT_EQ(config.CurrentCode(), c.loadedCode);

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "tests/remote/loopback_http_server.h"
+#include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 
 namespace {

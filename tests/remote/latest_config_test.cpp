@@ -10,9 +10,9 @@
 #include "shell/platform.h"
 #include "shell/safe_files.h"
 #include "shell/text_convert.h"
-#include "tests/remote/loopback_http_server.h"
-#include "tests/support/scoped_environment.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/loopback_http_server.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;

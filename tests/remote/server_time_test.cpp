@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "remote/config_service.h"
-#include "tests/remote/loopback_http_server.h"
+#include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 
 namespace {

@@ -18,8 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/kalo_base.h"
+#include "app/program_identity.h"
 #include "shell/crash_dump.h"
-#include "shell/kalo_base.h"
 #include "shell/platform.h"
 
 namespace {
@@ -64,10 +65,10 @@ int main(int argc, char** argv) {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 #endif
-    if (!InstallCrashDumpHandler()) return 3;
+    if (!InstallCrashDumpHandler(ProgramCrashDumpPlace())) return 3;
     SetDebugOutput(nullptr);
     CKALOBase& base = CKALOBase::Instance();
-    if (!base.Init(L"KALOFitProbe", false)) return 4;
+    if (!base.Init(kProgramName, false)) return 4;
 
     std::vector<std::thread> workers;
     StartWorkers(workers);

@@ -81,12 +81,12 @@ TEST(CrashDumpName, YearMonthDayHourMinute) {
     for (const Case& c : cases) {
         char buffer[64];
         CFixedText text(buffer, sizeof buffer);
-        AppendDumpFileName(text, c.time);
+        AppendDumpFileName(text, "KALOFitProbe", c.time);
         EXPECT_EQ(std::string(text.View()), c.expected);
     }
     char small[10];
     CFixedText tooSmall(small, sizeof small);
-    AppendDumpFileName(tooSmall, CivilTime{});
+    AppendDumpFileName(tooSmall, "KALOFitProbe", CivilTime{});
     EXPECT_EQ(tooSmall.CString(), nullptr);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/program_identity.h"
 #include "shell/embedded_resource.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
@@ -146,7 +147,7 @@ TEST(ReadRegistryString, ValuesLongerThanTheBufferAreAbsent) {
 }
 
 TEST(EmbeddedResource, FindsTheBuiltInRuleSetAndNothingElse) {
-    const auto json = FindEmbeddedResource(L"JSON", 102);
+    const auto json = FindEmbeddedResource(kBuiltInRuleSetType, kBuiltInRuleSetId);
     ASSERT_TRUE(json.has_value());
     EXPECT_GT(json->size(), 10000u);
     EXPECT_EQ(static_cast<char>((*json)[0]), '{');
@@ -160,7 +161,7 @@ TEST(ReleaseResourceFileToTemp, WritesAndReplacesTheCopy) {
     runtime.Write(L"checkerconfig.json", "stale");
     const std::wstring path = ReleaseResourceFileToTemp(102, L"checkerconfig.json", L"JSON");
     EXPECT_EQ(path, JoinPath(runtime.Path(), L"checkerconfig.json"));
-    const auto json = FindEmbeddedResource(L"JSON", 102);
+    const auto json = FindEmbeddedResource(kBuiltInRuleSetType, kBuiltInRuleSetId);
     EXPECT_EQ(ReadWholeFile(path), std::string(reinterpret_cast<const char*>(json->data()), json->size()));
 }
 

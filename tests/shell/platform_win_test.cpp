@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/kalo_base.h"
 #include "shell/crash_dump_text.h"
-#include "shell/kalo_base.h"
 #include "shell/platform.h"
 #include "tests/support/temp_folder.h"
 
@@ -176,7 +176,7 @@ std::vector<std::wstring> DumpNamesAround(const SYSTEMTIME& start, const SYSTEMT
     for (const SYSTEMTIME& t : {start, end}) {
         char buffer[64];
         crashdump::CFixedText name(buffer, sizeof buffer);
-        crashdump::AppendDumpFileName(name, {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+        crashdump::AppendDumpFileName(name, "KALOFitProbe", {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
         names.emplace_back(name.View().begin(), name.View().end());
     }
     return names;

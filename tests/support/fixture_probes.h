@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "engine/probes.h"
+#include "engine/probes/probes.h"
 
 #ifdef _WIN32
 inline std::unique_ptr<IHardwareProbes> FixtureProbes(const std::wstring&) { return nullptr; }
 #define KALO_SKIP_WITHOUT_FIXTURE_PROBES() \
     GTEST_SKIP() << "the fixture machines are procfs/sysfs trees, read by the Linux probes only"
 #else
-#include "engine/probes_linux.h"
+#include "engine/probes/probes_linux.h"
 inline std::unique_ptr<IHardwareProbes> FixtureProbes(const std::wstring& root) {
     return CreateLinuxHardwareProbes(root);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/program_identity.h"
 #include "shell/log.h"
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/combo.h"
@@ -16,9 +17,7 @@ constexpr int kComboVisibleItems = 6;
 constexpr int kLayoutFailureExitCode = 1;
 }  // namespace
 
-uint32_t CBaseWnd::GetClassStyle() const {
-    return kClassStyleVRedraw | kClassStyleHRedraw | kClassStyleDoubleClicks | kClassStyleSaveBits;
-}
+CSkinResources* CBaseWnd::GetSkin() const { return SharedSkin(kArchiveType, kSkinArchiveId); }
 
 bool CBaseWnd::OnCreate() {
     if (IHostWindow* host = GetHostWindow()) {

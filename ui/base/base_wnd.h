@@ -35,8 +35,8 @@ public:
     void ComboSelect(std::wstring_view combo, int index, bool withEvent);
 
 protected:
-    std::wstring GetSkinFolder() const override { return L"\\skin_fitprobe"; }
-    uint32_t GetClassStyle() const override;
+    // The program's skin archive, shared by all its windows.
+    CSkinResources* GetSkin() const override;
     // Takes the native caption and frame away, then builds the layout; a
     // layout that cannot be built ends the process (exit code 1) after
     // telling the user.

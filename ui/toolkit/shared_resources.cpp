@@ -11,7 +11,6 @@ namespace {
 
 struct SharedState {
     std::unique_ptr<CSkinResources> skin;
-    std::wstring langFolder;
     TextLookup lookup;
 };
 
@@ -35,16 +34,11 @@ CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId) {
     return state.skin.get();
 }
 
-void InitLang(std::wstring folder, TextLookup lookup) {
-    Shared().langFolder = std::move(folder);
-    Shared().lookup = std::move(lookup);
-}
+void InitLang(TextLookup lookup) { Shared().lookup = std::move(lookup); }
 
 std::wstring LangText(const std::wstring& key) {
     const TextLookup& lookup = Shared().lookup;
     return lookup ? lookup(key) : std::wstring{};
 }
-
-const std::wstring& LangFolder() { return Shared().langFolder; }
 
 }  // namespace ui

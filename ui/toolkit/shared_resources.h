@@ -14,10 +14,8 @@ namespace ui {
 // host on the first call; null without a host or when the archive is missing.
 CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId);
 
-// The language folder and the source of texts by key; an unset source gives
-// empty texts.
-void InitLang(std::wstring folder, TextLookup lookup);
+// The source of texts by key; an unset source gives empty texts.
+void InitLang(TextLookup lookup);
 std::wstring LangText(const std::wstring& key);
-const std::wstring& LangFolder();
 
 }  // namespace ui

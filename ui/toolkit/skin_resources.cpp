@@ -1,25 +1,16 @@
 #include "ui/toolkit/skin_resources.h"
 
-#include "shell/embedded_resource.h"
 #include "shell/log.h"
 
 #include <cmath>
 
 namespace ui {
 
-namespace {
-constexpr int kSkinArchiveId = 101;
-}
-
 CSkinResources::CSkinResources(IHost& host, std::span<const std::byte> archive) : host_(host) {
     const int error = zip_.Open(archive.data(), archive.size());
     if (error != kZipOk) {
         CCTLog::Instance().Log(0, "CSkinResources::Open", L"skin archive unreadable (error %d)", error);
     }
-}
-
-std::optional<std::span<const std::byte>> CSkinResources::EmbeddedSkinArchive() {
-    return FindEmbeddedResource(L"ZIPRES", kSkinArchiveId);
 }
 
 std::optional<std::vector<std::byte>> CSkinResources::ReadFile(const std::wstring& path) const {

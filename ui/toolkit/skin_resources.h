@@ -22,8 +22,6 @@ class CSkinResources {
 public:
     // The bytes must outlive this object (embedded resources do).
     CSkinResources(IHost& host, std::span<const std::byte> archive);
-    // The embedded skin archive ("ZIPRES" 101); IsOpen() false when missing.
-    static std::optional<std::span<const std::byte>> EmbeddedSkinArchive();
 
     bool IsOpen() const { return zip_.IsOpen(); }
     IHost& Host() { return host_; }

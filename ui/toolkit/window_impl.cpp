@@ -29,7 +29,7 @@ bool CWindowImplBase::Create(CWindowImplBase* owner, const std::wstring& title, 
 }
 
 bool CWindowImplBase::OnCreate() {
-    CSkinResources* skin = SharedSkin(GetResourceType(), GetResourceID());
+    CSkinResources* skin = GetSkin();
     if (skin == nullptr) return false;
     CLayoutBuilder builder(
         *skin, [this](const std::wstring& kind) { return CreateControl(kind); },

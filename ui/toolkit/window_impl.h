@@ -13,6 +13,7 @@
 #include "ui/toolkit/cross_thread_sender.h"
 #include "ui/toolkit/host.h"
 #include "ui/toolkit/paint_manager.h"
+#include "ui/toolkit/skin_resources.h"
 
 namespace ui {
 
@@ -51,11 +52,9 @@ public:
 
 protected:
     virtual std::wstring GetWindowClassName() const = 0;
-    virtual std::wstring GetSkinFolder() const { return {}; }
+    // The skin the layout file is read from; null when there is none.
+    virtual CSkinResources* GetSkin() const = 0;
     virtual std::wstring GetSkinFile() const = 0;
-    virtual std::wstring GetResourceType() const { return L"ZIPRES"; }
-    virtual int GetResourceID() const { return 101; }
-    virtual uint32_t GetClassStyle() const { return 0; }
 
     // The toolkit's creation: opens the skin, builds the layout, attaches it
     // to the paint manager, registers the window as event sink and runs

@@ -1,12 +1,13 @@
 #include "ui/windows/main_window.h"
 
-#include "engine/check_helper.h"
+#include "app/check_helper.h"
+#include "app/kalo_base.h"
+#include "app/program_identity.h"
+#include "app/settings_location.h"
 #include "engine/result_page.h"
 #include "engine/rule_set_reader.h"
 #include "shell/embedded_resource.h"
-#include "shell/kalo_base.h"
 #include "shell/log.h"
-#include "shell/settings_location.h"
 #include "ui/toolkit/shared_resources.h"
 #include "ui/windows/display_interface_intro_wnd.h"
 #include "ui/windows/minimum_config_window.h"
@@ -17,9 +18,7 @@ namespace ui {
 
 namespace {
 
-constexpr wchar_t kProgramName[] = L"KALOFitProbe";
 constexpr int kLanguageItemHeight = 36;
-constexpr int kIconResourceId = 102;
 
 int StatusPage(CheckResult code) {
     switch (code) {
@@ -40,11 +39,8 @@ MainWindow::~MainWindow() {
 bool MainWindow::IsChecking() const { return checkWorker_ && checkWorker_->IsRunning(); }
 
 void MainWindow::InitWindow() {
-    GetHostWindow()->SetProgramIcon(kIconResourceId);
-    // A fall-back copy of the built-in rule set for the check and the
-    // minimum-requirements window.
-    ReleaseResourceFileToTemp(kBuiltInRuleSetId, kRuleSetFileName, kBuiltInRuleSetType);
-    languages_ = CKALOBase::Instance().LanguageList();
+    GetHostWindow()->SetProgramIcon(kIconId);
+    languages_ = CKALOBase::Instance().LangConfig().LanguageList();
     FillLanguageCombo();
     ShowWelcome();
 }
@@ -217,7 +213,7 @@ bool MainWindow::OnItemSelect(const TNotifyUI& message) {
         return true;
     }
     const LangPackInfo language = languages_[index];
-    CKALOBase::Instance().SwitchLanguage(language.code, language.displayName, kProgramName, L"");
+    CKALOBase::Instance().LangConfig().SwitchLanguage(language.code, language.displayName, kProgramName, L"");
     ShowWelcome();
     SaveProgramSetting(L"set", L"language", language.code);
     return true;

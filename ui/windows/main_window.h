@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/check_env_thread.h"
+#include "app/check_env_thread.h"
 #include "engine/check_types.h"
 #include "lang/lang_config.h"
 #include "ui/base/base_wnd.h"
@@ -31,7 +31,6 @@ public:
 
 protected:
     std::wstring GetWindowClassName() const override { return L"KALOFitProbeMainWnd"; }
-    std::wstring GetSkinFolder() const override { return L"skin_fitprobe"; }
     std::wstring GetSkinFile() const override { return L"main_window.xml"; }
     void InitWindow() override;
     void Notify(const TNotifyUI& message) override;

@@ -1,6 +1,6 @@
 #include "ui/windows/minimum_config_window.h"
 
-#include "shell/kalo_base.h"
+#include "app/kalo_base.h"
 #include "shell/wide_format.h"
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/shared_resources.h"

@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/minimum_config_helper.h"
 #include "ui/base/base_wnd.h"
-#include "ui/windows/minimum_config_helper.h"
 
 namespace ui {
 
@@ -28,7 +28,6 @@ public:
 
 protected:
     std::wstring GetWindowClassName() const override { return L"KALOFitProbeMinimumConfigWnd"; }
-    std::wstring GetSkinFolder() const override { return L"skin_fitprobe"; }
     std::wstring GetSkinFile() const override { return L"minimum_config_window.xml"; }
     std::unique_ptr<Control> CreateControl(const std::wstring& kind) override;
     void InitWindow() override;

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/program_identity.h"
+#include "shell/embedded_resource.h"
 #include "shell/text_convert.h"
 #include "tests/ui/support/embedded_skin.h"
 #include "tests/ui/support/host_fixture.h"
@@ -34,7 +36,7 @@ struct CManagerEvents : IHostWindowEvents {
 TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {
     IHost& host = TestHost();
     RegisterEmbeddedFonts(host);
-    const auto archive = CSkinResources::EmbeddedSkinArchive();
+    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
     ASSERT_TRUE(archive);
     CSkinResources skin(host, *archive);
     std::filesystem::create_directories(KALO_SCREENSHOT_DIR);

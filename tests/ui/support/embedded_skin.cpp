@@ -1,13 +1,15 @@
 #include "tests/ui/support/embedded_skin.h"
 
+#include "app/program_identity.h"
 #include "shell/embedded_resource.h"
 #include "shell/text_convert.h"
 #include "shell/zip_archive.h"
+#include "ui/base/embedded_fonts.h"
 
 namespace ui::test {
 
 LangTextTable EmbeddedPackOf(const std::string& code) {
-    const auto archive = FindEmbeddedResource(L"ZIPRES", 137);
+    const auto archive = FindEmbeddedResource(kArchiveType, kLanguageArchiveId);
     CZipArchive zip;
     if (!archive || zip.Open(archive->data(), archive->size()) != kZipOk) return {};
     ZipEntry entry;
@@ -26,12 +28,7 @@ TextLookup LookupIn(const LangTextTable& texts) {
 
 void RegisterEmbeddedFonts(IHost& host) {
     static const bool registered = [&host] {
-        for (const int id : {102, 103}) {
-            const auto font = FindEmbeddedResource(L"FONTRES", id);
-            if (!font) continue;
-            const std::wstring face = host.RegisterPrivateFont(*font);
-            if (!face.empty()) host.AliasFontFamily(L"\u601D\u6E90\u9ED1\u4F53 CN Regular", face);
-        }
+        ui::RegisterEmbeddedFonts(host);
         return true;
     }();
     (void)registered;

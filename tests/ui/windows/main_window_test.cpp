@@ -12,19 +12,21 @@
 #include <cstdio>
 #include <thread>
 
-#include "engine/check_helper.h"
-#include "engine/probes_linux.h"
+#include "app/built_in_rule_set.h"
+#include "app/check_helper.h"
+#include "app/kalo_base.h"
+#include "app/program_identity.h"
+#include "engine/probes/probes_linux.h"
 #include "remote/config_service.h"
-#include "shell/kalo_base.h"
 #include "shell/log.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
-#include "tests/remote/loopback_http_server.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
-#include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/embedded_skin.h"
+#include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/window_input.h"
 #include "ui/toolkit/combo.h"
 #include "ui/toolkit/container.h"
@@ -51,13 +53,15 @@ public:
         env_.Set("LANG", "C");
         RegisterEmbeddedFonts(TestHost());
         CKALOBase& base = CKALOBase::Instance();
-        ASSERT_TRUE(base.Init(L"KALOFitProbe", false));
+        ASSERT_TRUE(base.Init(kProgramName, false));
         CCTLog::Instance().SetConsoleCopy(nullptr);
         SetSettingsFilePath(root_.Write(L"program/config/fitprobe.ini", "[test]\nistest=1\n"
                                                                         "testos=Microsoft Windows 10 Pro\n"));
-        base.InitDefaultLangResByLangZip(137, L"ZIPRES");
-        ASSERT_TRUE(base.ReleaseDefaultLangRes(137, L"ZIPRES", L"KALOFitProbe"));
-        InitLang(L"", [&base](const std::wstring& key) { return base.GetLangText(key); });
+        base.LangConfig().InitDefaultLangResByLangZip(kLanguageArchiveId, kArchiveType);
+        ASSERT_TRUE(base.LangConfig().ReleaseDefaultLangRes(kLanguageArchiveId, kArchiveType, kProgramName));
+        // Start-up's last-resort copy of the rule set, in the private temporary folder.
+        ReleaseBuiltInRuleSet();
+        InitLang([&base](const std::wstring& key) { return base.GetLangText(key); });
         CCheckHelper::Instance().SetDownloadEnabled(false);
         CCheckHelper::Instance().SetEngineFactory([this](const std::wstring& ruleSetPath) {
             return std::make_unique<CCheckEnv>(ruleSetPath, *probes_, steam_);
@@ -87,9 +91,9 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Program
 
 void UseLanguage(const std::wstring& code) {
     CKALOBase& base = CKALOBase::Instance();
-    for (const LangPackInfo& pack : base.LanguageList()) {
+    for (const LangPackInfo& pack : base.LangConfig().LanguageList()) {
         if (pack.code == code) {
-            ASSERT_TRUE(base.SwitchLanguage(pack.code, pack.displayName, L"KALOFitProbe", L""));
+            ASSERT_TRUE(base.LangConfig().SwitchLanguage(pack.code, pack.displayName, kProgramName, L""));
         }
     }
 }
@@ -134,7 +138,7 @@ TEST(MainWindow, WelcomeFollowsTheChosenLanguageAndTheChoiceIsSaved) {
     auto window = OpenMainWindow();
     EXPECT_EQ(window->GetHostWindow()->Title(), L"KALO computer configuration detection tool");
     auto* combo = static_cast<Combo*>(window->Find(L"cmb_lang"));
-    const auto& languages = CKALOBase::Instance().LanguageList();
+    const auto& languages = CKALOBase::Instance().LangConfig().LanguageList();
     ASSERT_EQ(combo->GetCount(), static_cast<int>(languages.size()));
     for (int i = 0; i < combo->GetCount(); ++i) {
         EXPECT_EQ(combo->GetItemAt(i)->GetName(), languages[i].code);

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "shell/startup_messages.h"
+#include "app/startup_messages.h"
 #include "shell/text_convert.h"
 #include "tests/ui/support/embedded_skin.h"
 #include "tests/ui/support/host_fixture.h"
@@ -35,7 +35,7 @@ protected:
     void UseLanguage(const std::string& code) {
         texts_ = EmbeddedPackOf(code);
         ASSERT_FALSE(texts_.empty()) << code;
-        InitLang(L"", LookupIn(texts_));
+        InitLang(LookupIn(texts_));
     }
     std::wstring Text(const wchar_t* key) { return texts_.count(key) ? texts_[key] : L""; }
 

@@ -1,0 +1,82 @@
+#pragma once
+// A native window of the Qt host: a frameless raster window whose paint and
+// input events go to the toolkit window above it.
+
+#include <QEventLoop>
+#include <QRasterWindow>
+#include <map>
+#include <memory>
+
+#include "ui/host/qt/host_qt_fonts.h"
+#include "ui/toolkit/host.h"
+
+namespace ui::qt {
+
+class CQtSurface;
+
+class CQtHostWindow final : public IHostWindow {
+public:
+    CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions& options, CQtFonts& fonts);
+    ~CQtHostWindow() override;
+    CQtHostWindow(const CQtHostWindow&) = delete;
+    CQtHostWindow& operator=(const CQtHostWindow&) = delete;
+
+    void Show() override;
+    void Hide() override;
+    bool IsVisible() const override;
+    void SetTitle(const std::wstring& title) override;
+    std::wstring Title() const override;
+    void SetStyle(uint32_t style, uint32_t exStyle) override;
+    uint32_t Style() const override { return style_; }
+    uint32_t ExStyle() const override { return exStyle_; }
+    void SetTransparent(bool transparent) override;
+    void SetShadow(ImagePtr image, const Corners& margin) override;
+    void SetProgramIcon(int resourceId) override;
+    void Resize(Size size) override;
+    Size ClientSize() const override;
+    void Center() override;
+    void Minimize() override;
+    void Maximize() override;
+    void Restore() override;
+    void StartMove() override;
+    void SetInputEnabled(bool enabled) override;
+    bool IsInputEnabled() const override { return inputEnabled_; }
+    void Invalidate(const Rect& rect) override;
+    void InvalidateAll() override;
+    void SetCursor(CursorShape cursor) override;
+    void SetTimer(uint32_t timerId, uint32_t intervalMs) override;
+    void KillTimer(uint32_t timerId) override;
+    // The window stays visible when the loop ends; the caller hides or
+    // destroys it. EndModal outside a modal run does nothing.
+    int RunModal() override;
+    void EndModal(int code) override;
+    bool SaveScreenshot(const std::wstring& path) override;
+    Size PaintInto(std::vector<Argb>& pixels) override;
+
+    QWindow& NativeWindow();
+
+private:
+    friend class CQtSurface;
+    void Paint(QPainter& painter, const QRect& dirty);
+    // The surface's events; false when the window takes no input now.
+    bool AcceptsInput() const { return inputEnabled_; }
+    void DeliverTimer(int qtTimerId);
+    // Surface points to client points: the shadow margin lies around the client.
+    Point ToClient(Point surface) const { return {surface.x - margin_.left, surface.y - margin_.top}; }
+    QRect ToSurface(const Rect& client) const;
+
+    IHostWindowEvents& events_;
+    CQtFonts& fonts_;
+    CQtHostWindow* owner_;
+    bool transparent_;
+    uint32_t style_;
+    uint32_t exStyle_;
+    ImagePtr shadow_;
+    Corners margin_;
+    bool inputEnabled_ = true;
+    QEventLoop* modalLoop_ = nullptr;
+    std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id
+    std::unique_ptr<CQtSurface> surface_;
+};
+
+}  // namespace ui::qt

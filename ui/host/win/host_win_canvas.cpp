@@ -1,0 +1,133 @@
+#include "ui/host/win/host_win_canvas.h"
+
+#include <array>
+#include <cmath>
+
+#include "ui/host/win/host_win_image.h"
+#include "ui/host/win/host_win_text.h"
+
+namespace ui::win {
+namespace {
+
+using Gdiplus::REAL;
+
+// Splits one axis of a nine-slice: the two fixed ends shrink in proportion
+// when the span is too short for both.
+std::array<REAL, 4> SliceEdges(REAL begin, REAL end, REAL head, REAL tail) {
+    const REAL span = end - begin;
+    if (head + tail > span && head + tail > 0) {
+        const REAL factor = span / (head + tail);
+        head *= factor;
+        tail *= factor;
+    }
+    return {begin, begin + head, end - tail, end};
+}
+
+}  // namespace
+
+void PrepareGraphics(Gdiplus::Graphics& graphics) {
+    graphics.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
+    graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
+    // Pixel centres at half coordinates: an integer rectangle covers exactly
+    // its pixels, and stretched images meet their edges without a seam.
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    graphics.SetPageUnit(Gdiplus::UnitPixel);
+}
+
+CWinCanvas::~CWinCanvas() {
+    while (!clips_.empty()) PopClip();
+}
+
+void CWinCanvas::FillRect(const Rect& rect, Argb color) {
+    if (rect.IsEmpty()) return;
+    const Gdiplus::SolidBrush brush(ToGdiColor(color));
+    graphics_.FillRectangle(&brush, ToGdiRect(rect));
+}
+
+void CWinCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,
+                           uint8_t alpha) {
+    const auto* winImage = dynamic_cast<const CWinImage*>(&image);
+    if (!winImage || dest.IsEmpty() || alpha == 0) return;
+    Gdiplus::Bitmap& bitmap = winImage->Bitmap();
+    const auto ratio = static_cast<REAL>(winImage->Scale());
+    REAL left = 0;
+    REAL top = 0;
+    auto right = static_cast<REAL>(bitmap.GetWidth());
+    auto bottom = static_cast<REAL>(bitmap.GetHeight());
+    if (!source.IsEmpty()) {
+        left = std::max(left, source.left * ratio);
+        top = std::max(top, source.top * ratio);
+        right = std::min(right, source.right * ratio);
+        bottom = std::min(bottom, source.bottom * ratio);
+    }
+    if (right <= left || bottom <= top) return;
+
+    // Edge pixels repeat mirrored instead of fading into the transparent
+    // outside when GDI+ samples past a part's border.
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    if (alpha < 255) {
+        Gdiplus::ColorMatrix matrix{};
+        for (int i = 0; i < 5; ++i) matrix.m[i][i] = 1.0f;
+        matrix.m[3][3] = alpha / 255.0f;
+        attributes.SetColorMatrix(&matrix, Gdiplus::ColorMatrixFlagsDefault, Gdiplus::ColorAdjustTypeBitmap);
+    }
+    const auto drawPart = [&](REAL toLeft, REAL toTop, REAL toRight, REAL toBottom, REAL fromLeft, REAL fromTop,
+                              REAL fromRight, REAL fromBottom) {
+        if (toRight <= toLeft || toBottom <= toTop || fromRight <= fromLeft || fromBottom <= fromTop) return;
+        const Gdiplus::RectF to(toLeft, toTop, toRight - toLeft, toBottom - toTop);
+        graphics_.DrawImage(&bitmap, to, fromLeft, fromTop, fromRight - fromLeft, fromBottom - fromTop,
+                            Gdiplus::UnitPixel, &attributes);
+    };
+
+    const auto destLeft = static_cast<REAL>(dest.left);
+    const auto destTop = static_cast<REAL>(dest.top);
+    const auto destRight = static_cast<REAL>(dest.right);
+    const auto destBottom = static_cast<REAL>(dest.bottom);
+    if (corners.IsEmpty()) {
+        drawPart(destLeft, destTop, destRight, destBottom, left, top, right, bottom);
+        return;
+    }
+    const auto dx = SliceEdges(destLeft, destRight, static_cast<REAL>(corners.left), static_cast<REAL>(corners.right));
+    const auto dy = SliceEdges(destTop, destBottom, static_cast<REAL>(corners.top), static_cast<REAL>(corners.bottom));
+    const auto sx = SliceEdges(left, right, corners.left * ratio, corners.right * ratio);
+    const auto sy = SliceEdges(top, bottom, corners.top * ratio, corners.bottom * ratio);
+    for (size_t row = 0; row < 3; ++row) {
+        for (size_t column = 0; column < 3; ++column) {
+            drawPart(dx[column], dy[row], dx[column + 1], dy[row + 1], sx[column], sy[row], sx[column + 1],
+                     sy[row + 1]);
+        }
+    }
+}
+
+Size CWinCanvas::MeasureText(const std::wstring& text, const FontSpec& font, int maxWidth, uint32_t flags) {
+    Gdiplus::SizeF size = NaturalTextSize(graphics_, text, fonts_.FontFor(font, text), maxWidth, flags);
+    if ((flags & kTextEndEllipsis) && maxWidth > 0) size.Width = std::min(size.Width, static_cast<REAL>(maxWidth));
+    return {static_cast<int>(std::ceil(size.Width)), static_cast<int>(std::ceil(size.Height))};
+}
+
+void CWinCanvas::DrawText(const std::wstring& text, const FontSpec& font, Argb color, const Rect& box,
+                          uint32_t flags) {
+    if (text.empty() || box.IsEmpty()) return;
+    const Gdiplus::GraphicsState state = graphics_.Save();
+    graphics_.IntersectClip(ToGdiRect(box));
+    const Gdiplus::SolidBrush brush(ToGdiColor(color));
+    DrawTextLines(graphics_, text, fonts_.FontFor(font, text), brush, box, flags, font.underline);
+    graphics_.Restore(state);
+}
+
+void CWinCanvas::PushClip(const Rect& rect) {
+    clips_.push_back(graphics_.Save());
+    graphics_.IntersectClip(ToGdiRect(rect));
+}
+
+void CWinCanvas::PopClip() {
+    if (clips_.empty()) return;  // an unmatched pop must not undo the caller's own state
+    graphics_.Restore(clips_.back());
+    clips_.pop_back();
+}
+
+}  // namespace ui::win
