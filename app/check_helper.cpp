@@ -1,6 +1,8 @@
 #include "app/check_helper.h"
 
 #include "app/kalo_base.h"
+#include "app/rule_set_cache.h"
+#include "engine/rule_set_reader.h"
 #include "remote/latest_config.h"
 
 CCheckHelper& CCheckHelper::Instance() {
@@ -19,7 +21,7 @@ void CCheckHelper::ResetCachePath(const std::wstring& dataFolder) {
 void CCheckHelper::GetLatestConfig() {
     lastDownload_ = {};
     if (!downloadEnabled_ || cachePath_.empty()) return;
-    lastDownload_ = DownloadLatestConfig(languageCode_, cachePath_, &cancelRequested_);
+    lastDownload_ = DownloadLatestConfig(languageCode_, cachePath_, IsRuleSetDocument, &cancelRequested_);
 }
 
 uint32_t CCheckHelper::RunCheck(const std::wstring* language) {

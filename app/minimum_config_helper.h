@@ -17,29 +17,13 @@
 // stop request cancels it, so the wait is short.
 
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "app/check_helper.h"
+#include "engine/minimum_config_table.h"
 #include "shell/thread.h"
-
-// The seven texts of one language, in the order the window shows them.
-struct MinimumConfigRow {
-    std::wstring cpu;
-    std::wstring ram;
-    std::wstring gpu;
-    std::wstring os;
-    std::wstring dp;
-    std::wstring usb;
-    std::wstring disk;
-
-    bool operator==(const MinimumConfigRow&) const = default;
-};
-
-// Language code to its row, ordered by code character by character.
-using MinimumConfigTable = std::map<std::wstring, MinimumConfigRow>;
 
 // Where the loader looks: the data folder below which the CCheckHelper keeps
 // its cache, and the two folders that may hold "checkerconfig.json".
@@ -103,7 +87,3 @@ private:
     std::mutex callbackLock_;  // guards callback_ between the window and the loader
     Callback callback_;
 };
-
-// The row the window shows: the current language's, else "en", else the
-// first in code order; null for an empty table.
-const MinimumConfigRow* ChooseMinimumConfigRow(const MinimumConfigTable& table, const std::wstring& currentLanguage);

@@ -15,11 +15,8 @@ namespace {
 void BM_ParseAndLoadShippedRuleSet(benchmark::State& state) {
     const std::string document = std::string(BuiltInRuleSetDocument());
     for (auto _ : state) {
-        Json::Value root;
-        ParseJsonDocument(document, root);
-        RuleSet rules;
-        LoadRuleSetBody(root, rules, L"");
-        benchmark::DoNotOptimize(rules.cpuGame.data());
+        const std::optional<RuleSet> rules = ParseRuleSet(document, L"");
+        benchmark::DoNotOptimize(rules->cpuGame.data());
     }
 }
 BENCHMARK(BM_ParseAndLoadShippedRuleSet)->Unit(benchmark::kMicrosecond);

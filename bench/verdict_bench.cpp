@@ -15,11 +15,7 @@
 namespace {
 
 RuleSet LoadRules(const std::string& document) {
-    Json::Value root;
-    ParseJsonDocument(document, root);
-    RuleSet rules;
-    LoadRuleSetBody(root, rules, L"");
-    return rules;
+    return ParseRuleSet(document, L"").value_or(RuleSet{});
 }
 
 // A gaming laptop with two adapters: every list of the shipped rule set is

@@ -1,11 +1,10 @@
 #include "engine/rule_set_reader.h"
 
-#include <json/reader.h>
-
 #include <cstdio>
-#include <memory>
+#include <utility>
 
 #include "engine/matching.h"
+#include "shell/json.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
@@ -18,17 +17,6 @@ constexpr char kLogTag[] = "CCheckEnv::ReadFromJsonFile";
 
 }  // namespace
 
-bool ParseJsonDocument(std::string_view text, Json::Value& root) {
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = false;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    try {
-        return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
-    } catch (const Json::Exception&) {
-        return false;  // nesting beyond the reader's stack limit
-    }
-}
-
 RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache) {
     RuleSetCandidates candidates;
     candidates.downloadCache = downloadCache;
@@ -38,35 +26,40 @@ RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache)
     return candidates;
 }
 
-std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path) {
+std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path, const char* logTag) {
     // Only a regular file of sane size; anything else is refused (logged).
-    auto text = ReadFileOrLog(path, kRuleSetFileLimit, kLogTag);
+    auto text = ReadFileOrLog(path, kRuleSetFileLimit, logTag);
     if (!text) return std::nullopt;
     // A 0xFF byte ends the text the parser sees.
     if (const size_t stop = text->find('\xFF'); stop != std::string::npos) text->resize(stop);
     return text;
 }
 
-bool IsValidRuleSetFile(const std::wstring& path) {
-    if (path.empty() || !PathExists(path)) return false;
-    const auto text = ReadRuleSetDocumentText(path);
+bool IsJsonDocument(std::string_view text) {
     Json::Value root;
-    return text && ParseJsonDocument(*text, root);
+    return ParseJson(text, root);
 }
 
-std::wstring ChooseRuleSetFile(const RuleSetCandidates& candidates) {
-    if (!candidates.localConfig && IsValidRuleSetFile(candidates.downloadCache)) {
-        return candidates.downloadCache;
+bool IsRuleSetDocument(std::string_view text) {
+    // The loader stops at a 0xFF byte; judge what it will see.
+    text = text.substr(0, text.find('\xFF'));
+    Json::Value root;
+    if (!ParseJson(text, root) || !root.isObject()) return false;
+    const Json::Value* body = JsonMember(root, "body");
+    return body != nullptr && body->isObject();
+}
+
+std::wstring ChooseDocument(const RuleSetCandidates& candidates, const DocumentTest& accept, const char* logTag) {
+    const std::wstring paths[] = {
+        candidates.localConfig ? std::wstring{} : candidates.downloadCache,
+        candidates.programFolder.empty() ? std::wstring{} : JoinPath(candidates.programFolder, kRuleSetFileName),
+        candidates.tempFolder.empty() ? std::wstring{} : JoinPath(candidates.tempFolder, kRuleSetFileName),
+    };
+    for (const std::wstring& path : paths) {
+        if (path.empty()) continue;
+        const auto text = ReadRuleSetDocumentText(path, logTag);
+        if (text && accept(*text)) return path;
     }
-    if (!candidates.programFolder.empty()) {
-        const std::wstring path = JoinPath(candidates.programFolder, kRuleSetFileName);
-        if (IsValidRuleSetFile(path)) return path;
-    }
-    if (!candidates.tempFolder.empty()) {
-        const std::wstring path = JoinPath(candidates.tempFolder, kRuleSetFileName);
-        if (IsValidRuleSetFile(path)) return path;
-    }
-    CCTLog::Instance().Log(0, kLogTag, L"config file does not exists or is invalid");
     return {};
 }
 
@@ -97,27 +90,38 @@ void LoadRuleSetBody(const Json::Value& root, RuleSet& rules, const std::wstring
     }
 }
 
+std::optional<RuleSet> ParseRuleSet(std::string_view text, const std::wstring& pathForLog) {
+    Json::Value root;
+    if (!ParseJson(text, root)) {
+        CCTLog::Instance().Log(0, kLogTag, L"parse config file failed. file=%ls", pathForLog.c_str());
+        return std::nullopt;
+    }
+    if (!root.isNull() && !root.isObject()) {
+        CCTLog::Instance().Log(0, kLogTag, L"error config file. file=%ls", pathForLog.c_str());
+        return std::nullopt;
+    }
+    RuleSet rules;
+    LoadRuleSetBody(root, rules, pathForLog);
+    return rules;
+}
+
 bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules) {
-    const auto text = ReadRuleSetDocumentText(path);
+    const auto text = ReadRuleSetDocumentText(path, kLogTag);
     if (!text) {
         CCTLog::Instance().Log(0, kLogTag, L"open config file failed. file=%ls", path.c_str());
         return false;
     }
-    Json::Value root;
-    if (!ParseJsonDocument(*text, root)) {
-        CCTLog::Instance().Log(0, kLogTag, L"parse config file failed. file=%ls", path.c_str());
-        return false;
-    }
-    if (!root.isNull() && !root.isObject()) {
-        CCTLog::Instance().Log(0, kLogTag, L"error config file. file=%ls", path.c_str());
-        return false;
-    }
-    LoadRuleSetBody(root, rules, path);
+    std::optional<RuleSet> parsed = ParseRuleSet(*text, path);
+    if (!parsed) return false;
+    rules = std::move(*parsed);
     return true;
 }
 
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules) {
-    const std::wstring path = ChooseRuleSetFile(candidates);
-    if (path.empty()) return {};
+    const std::wstring path = ChooseDocument(candidates, IsJsonDocument, kLogTag);
+    if (path.empty()) {
+        CCTLog::Instance().Log(0, kLogTag, L"config file does not exists or is invalid");
+        return {};
+    }
     return LoadRuleSetFile(path, rules) ? path : std::wstring{};
 }

@@ -6,6 +6,7 @@
 
 #include <json/value.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,24 +25,35 @@ struct RuleSetCandidates {
 // Reads the settings file and the platform's folders.
 RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache);
 
-// A document's text: the file's bytes up to the first 0xFF byte or the end.
-std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path);
-// True when the file exists, opens, has a size and parses as JSON.
-bool IsValidRuleSetFile(const std::wstring& path);
-// The first valid candidate, or empty (logged) when none is.
-std::wstring ChooseRuleSetFile(const RuleSetCandidates& candidates);
+// A document's text as the loaders read it: the file's bytes up to the first
+// 0xFF byte or the end; nothing (a refusal logged under the tag) when the
+// file cannot be read.
+std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path, const char* logTag);
+
+// What a copy must hold to be chosen, judged on its text.
+using DocumentTest = std::function<bool(std::string_view text)>;
+// Text that parses as JSON: what the rule-set loader takes.
+bool IsJsonDocument(std::string_view text);
+// A JSON object whose "body" is an object: only such a document may replace
+// the download cache.
+bool IsRuleSetDocument(std::string_view text);
+
+// The first candidate the test accepts: the download cache (unless
+// localConfig), then the program folder's copy, then the temporary folder's.
+// Empty when none does; the caller logs what it was looking for.
+std::wstring ChooseDocument(const RuleSetCandidates& candidates, const DocumentTest& accept, const char* logTag);
 
 // Appends the string elements of a JSON array, upper-cased; anything that is
 // not an array loads nothing, and elements that are not strings are skipped.
 void LoadRuleList(const Json::Value& value, RuleList& list);
 // Fills `rules` from a parsed document's "body".
 void LoadRuleSetBody(const Json::Value& root, RuleSet& rules, const std::wstring& pathForLog);
+// The rule set in a document's text; nothing (logged with the path) when the
+// text is not JSON or its root is neither an object nor null.
+std::optional<RuleSet> ParseRuleSet(std::string_view text, const std::wstring& pathForLog);
 // Opens, parses and loads one file; false (logged) when nothing could be read.
 bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules);
 
-// Chooses the copy and loads it. Returns the path used, empty when none.
+// Chooses the first copy that parses as JSON and loads it. Returns the path
+// used, empty (logged) when none is.
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules);
-
-// The JSON reader every document of the program goes through: lenient
-// defaults, comments not kept.
-bool ParseJsonDocument(std::string_view text, Json::Value& root);

@@ -1,16 +1,15 @@
 // Reading the language index out of the archive into the language list.
 
-#include <json/reader.h>
 #include <json/value.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <optional>
 
 #include "lang/lang_config.h"
 #include "shell/embedded_resource.h"
+#include "shell/json.h"
 #include "shell/log.h"
 #include "shell/text_convert.h"
 #include "shell/text_util.h"
@@ -41,32 +40,8 @@ int32_t RankOf(const Json::Value& value) {
     }
 }
 
-// A member read as text: strings as they are, numbers printed; anything else
-// counts as absent.
-std::optional<std::string> TextOf(const Json::Value& value) {
-    switch (value.type()) {
-        case Json::stringValue:
-            return value.asString();
-        case Json::intValue:
-            return std::to_string(static_cast<int32_t>(value.asLargestInt()));
-        case Json::uintValue:
-            return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(value.asLargestUInt())));
-        case Json::realValue:
-            return std::to_string(value.asDouble());  // "%f"
-        default:
-            return std::nullopt;
-    }
-}
-
-bool ParseJson(std::string_view text, Json::Value& root) {
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    try {
-        return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
-    } catch (const std::exception&) {
-        return false;  // nesting beyond the reader's limit is reported by exception
-    }
-}
+// A member read as text; anything without a text form counts as absent.
+std::optional<std::string> TextOf(const Json::Value& value) { return JsonText(value, JsonIntegerWidth::Bits32); }
 
 LangPackInfo InfoOf(const std::string& code, const Json::Value& member) {
     LangPackInfo info;

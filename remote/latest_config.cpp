@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "engine/rule_set_reader.h"
 #include "remote/config_service.h"
 #include "remote/server_time.h"
+#include "shell/json.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
@@ -35,49 +35,13 @@ std::string PercentEncoded(std::string_view text) {
 
 }  // namespace
 
-std::wstring RuleSetCacheFolder(const std::wstring& dataFolder) {
-    std::wstring folder = JoinPath(JoinPath(dataFolder, L"updates"), L"fitprobe");
-    folder += kPathSeparator;
-    return folder;
-}
-
-std::wstring RuleSetCachePath(const std::wstring& dataFolder) {
-    return RuleSetCacheFolder(dataFolder) + kRuleSetFileName;
-}
-
-std::wstring PrepareRuleSetCachePath(const std::wstring& dataFolder) {
-    CreateDirectoryTree(RuleSetCacheFolder(dataFolder), false);
-    const std::wstring path = RuleSetCachePath(dataFolder);
-    RemoveStaleTemporaryFiles(path);
-    return path;
-}
-
 std::string RuleSetRequestAddress(std::string_view baseUrl, const std::wstring& languageCode) {
     return RuleSetEndpointUrl(baseUrl) + "?language=" + PercentEncoded(WideToGbk(languageCode));
 }
 
 std::string DocumentUrlText(const Json::Value& url) {
-    switch (url.type()) {
-        case Json::stringValue:
-            return url.asString();
-        // The full value: a narrower conversion would throw for a large number.
-        case Json::intValue:
-            return std::to_string(url.asLargestInt());
-        case Json::uintValue:
-            return std::to_string(url.asLargestUInt());
-        case Json::realValue:
-            return std::to_string(url.asDouble());  // "%f"
-        default:
-            return {};
-    }
-}
-
-bool IsRuleSetDocument(std::string_view text) {
-    // The loader stops at a 0xFF byte; judge what it will see.
-    text = text.substr(0, text.find('\xFF'));
-    Json::Value root;
-    if (!ParseJsonDocument(text, root) || !root.isObject()) return false;
-    return std::as_const(root)["body"].isObject();
+    // The full value: a narrower conversion would throw for a large number.
+    return JsonText(url, JsonIntegerWidth::Bits64).value_or("");
 }
 
 namespace {
@@ -154,7 +118,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     }
 
     Json::Value root;
-    if (!ParseJsonDocument(TextUpToFirstZero(std::move(answer.body)), root) || (!root.isNull() && !root.isObject())) {
+    if (!ParseJson(TextUpToFirstZero(std::move(answer.body)), root) || (!root.isNull() && !root.isObject())) {
         CCTLog::Instance().Log(0, kLogTag, L"read config url failed(json). ");
         return steps.Fail(LatestConfigOutcome::AnswerNotJson, L"address", answerCause);
     }
@@ -186,7 +150,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
         CCTLog::Instance().Log(0, kLogTag, L"config document is empty, cache kept. url=%ls", Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentNotLoaded, L"document", L"empty");
     }
-    if (!IsRuleSetDocument(document)) {
+    if (!request.accept || !request.accept(document)) {
         CCTLog::Instance().Log(0, kLogTag, L"config document is not a rule set, cache kept. url=%ls",
                                Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", L"not a rule set");
@@ -204,11 +168,11 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
 }
 
 DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath,
-                                    const std::atomic<bool>* cancel) {
+                                    DocumentAcceptance accept, const std::atomic<bool>* cancel) {
     HttpClientOptions options;
     options.cancel = cancel;
     const auto http = CreateHttpClient(options);
-    LatestConfigRequest request{ConfigServiceBaseUrl(), languageCode, cachePath};
+    LatestConfigRequest request{ConfigServiceBaseUrl(), languageCode, cachePath, std::move(accept)};
     request.cancel = cancel;
     return DownloadLatestConfig(*http, request);
 }

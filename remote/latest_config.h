@@ -1,38 +1,31 @@
 #pragma once
 // Downloading the latest rule set and keeping it as the cache file that the
 // rule-set loader prefers. The steps: ask the service (signed request) where
-// the current document lies, download it, and store it only when it is a rule
-// set, replacing the cache whole. Any failure leaves the cache as it was.
+// the current document lies, download it, and store it only when the caller
+// accepts it, replacing the cache whole. Any failure leaves the cache as it
+// was. What a rule set is, and where the cache lies, is the caller's.
 
 #include <json/value.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "remote/http_client.h"
-
-// The cache folder below the data folder, ending with a separator.
-std::wstring RuleSetCacheFolder(const std::wstring& dataFolder);
-// The cache file: the cache folder followed by "checkerconfig.json".
-std::wstring RuleSetCachePath(const std::wstring& dataFolder);
-// The cache file's path, after creating its folder with missing parents. A
-// folder that cannot be made is not reported: the later write fails instead
-// and the loader falls back to the other copies.
-std::wstring PrepareRuleSetCachePath(const std::wstring& dataFolder);
 
 // endpoint URL + "?language=" + code. The code is sent in code page 936 and
 // percent-encoded, which leaves every real language code unchanged.
 std::string RuleSetRequestAddress(std::string_view baseUrl, const std::wstring& languageCode);
 
 // The document address held in the answer's "url" member: a string as it
-// is, an integer in decimal, a real as "%f"; empty for anything else.
+// is, an integer in decimal (the whole value), a real as "%f"; empty for
+// anything else.
 std::string DocumentUrlText(const Json::Value& url);
 
-// True when the text (as the rule-set loader reads it) parses as a JSON
-// object whose "body" is an object: only such a document may replace a cache.
-bool IsRuleSetDocument(std::string_view text);
+// Whether a downloaded document may replace the cache, judged on its text.
+using DocumentAcceptance = std::function<bool(std::string_view text)>;
 
 enum class LatestConfigOutcome {
     Stored,             // the cache file holds the new document
@@ -53,6 +46,7 @@ struct LatestConfigRequest {
     std::string baseUrl;       // service base URL, without a trailing "/"
     std::wstring languageCode; // the "language" query parameter, e.g. L"cn"
     std::wstring cachePath;    // the cache file to replace
+    DocumentAcceptance accept; // only a document it accepts replaces the cache; unset: none does
     std::chrono::milliseconds timeLimit = kDownloadTimeLimit;
     // Raised (from any thread): no further step is taken and the cache is
     // left alone. A request under way ends at once only when the client was
@@ -74,4 +68,4 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
 // Against ConfigServiceBaseUrl() with the production time-outs; the flag, when
 // given, cancels both the steps and a request under way.
 DownloadReport DownloadLatestConfig(const std::wstring& languageCode, const std::wstring& cachePath,
-                                    const std::atomic<bool>* cancel = nullptr);
+                                    DocumentAcceptance accept, const std::atomic<bool>* cancel = nullptr);

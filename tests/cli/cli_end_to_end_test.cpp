@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "engine/rule_set_reader.h"
+#include "shell/json.h"
 #include "shell/text_convert.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
@@ -56,7 +57,7 @@ protected:
         const RunResult run = RunCli("--json --settings '" + WideToUtf8(settings_) + "' " + arguments);
         EXPECT_EQ(run.exitCode, 0);
         Json::Value json;
-        EXPECT_TRUE(ParseJsonDocument(run.output, json)) << run.output;
+        EXPECT_TRUE(ParseJson(run.output, json)) << run.output;
         return json;
 #endif
     }

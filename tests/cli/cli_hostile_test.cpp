@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "engine/rule_set_reader.h"
+#include "shell/json.h"
 #include "shell/platform.h"
 #include "shell/text_convert.h"
 #include "tests/support/loopback_http_server.h"
@@ -185,7 +186,7 @@ TEST_F(HostileTerminalCheck, NoPlantedLinkMakesTheProgramTouchAnythingOutsideIts
             EXPECT_FALSE(fs::is_symlink(c.link)) << "the program's own entry replaces the link";
         }
         Json::Value json;
-        ASSERT_TRUE(ParseJsonDocument(run.out, json)) << run.out;
+        ASSERT_TRUE(ParseJson(run.out, json)) << run.out;
         EXPECT_TRUE(json["download"]["cacheUpdated"].asBool()) << json["download"]["failure"].asString();
     }
 }
@@ -195,7 +196,7 @@ TEST_F(HostileTerminalCheck, ATemporaryFolderOthersMayEnterIsNotUsed) {
     const CliRun run = RunCli("--no-download --json");
     ASSERT_EQ(run.exitCode, 0);
     Json::Value json;
-    ASSERT_TRUE(ParseJsonDocument(run.out, json));
+    ASSERT_TRUE(ParseJson(run.out, json));
     EXPECT_EQ(json["ruleSet"].asString(), "/tmp/kalofitprobe-" + std::to_string(getuid()) + "/checkerconfig.json");
     EXPECT_FALSE(fs::exists(Temp() / "checkerconfig.json"));
 }
@@ -238,7 +239,7 @@ TEST_F(HostileTerminalCheck, AnUnreachableServiceIsReportedWithTheRuleSetUsed) {
                         "rule set used: " + (Temp() / "checkerconfig.json").string() + "\n");
     const CliRun json = RunCli("--json", env);
     Json::Value parsed;
-    ASSERT_TRUE(ParseJsonDocument(json.out, parsed));
+    ASSERT_TRUE(ParseJson(json.out, parsed));
     EXPECT_TRUE(parsed["download"]["tried"].asBool());
     EXPECT_FALSE(parsed["download"]["cacheUpdated"].asBool());
     EXPECT_EQ(parsed["download"]["failure"].asString(), "address: cannot connect");

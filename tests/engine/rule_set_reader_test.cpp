@@ -4,6 +4,7 @@
 
 #include "app/built_in_rule_set.h"
 #include "engine/matching.h"
+#include "shell/json.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
@@ -11,11 +12,9 @@
 namespace {
 
 RuleSet LoadShipped() {
-    Json::Value root;
-    EXPECT_TRUE(ParseJsonDocument(std::string(BuiltInRuleSetDocument()), root));
-    RuleSet rules;
-    LoadRuleSetBody(root, rules, L"shipped");
-    return rules;
+    const std::optional<RuleSet> rules = ParseRuleSet(BuiltInRuleSetDocument(), L"shipped");
+    EXPECT_TRUE(rules.has_value());
+    return rules.value_or(RuleSet{});
 }
 
 TEST(ShippedRuleSet, EveryListHasItsEntryCount) {
@@ -56,7 +55,7 @@ TEST(ShippedRuleSet, KeepsOrderDuplicatesTrailingSpacesAndChineseEntries) {
 
 TEST(ShippedRuleSet, CarriesTheMinimumRequirementsInTwoLanguages) {
     Json::Value root;
-    ASSERT_TRUE(ParseJsonDocument(std::string(BuiltInRuleSetDocument()), root));
+    ASSERT_TRUE(ParseJson(BuiltInRuleSetDocument(), root));
     const Json::Value& minimum = root["body"]["minimum_configuration"];
     ASSERT_TRUE(minimum.isArray());
     ASSERT_EQ(minimum.size(), 2u);
@@ -153,7 +152,7 @@ TEST_F(RuleSetFiles, EmptyTemporaryFolderIsNoCandidate) {
     Put(L"program", "");  // invalid: empty text does not parse
     RuleSetCandidates candidates = Candidates();
     candidates.tempFolder.clear();
-    EXPECT_EQ(ChooseRuleSetFile(candidates), L"");
+    EXPECT_EQ(ChooseDocument(candidates, IsJsonDocument, "test"), L"");
 }
 
 TEST_F(RuleSetFiles, RootThatIsNotAnObjectIsLogged) {

@@ -10,21 +10,17 @@
 
 const RuleSet& ShippedRuleSet() {
     static const RuleSet rules = [] {
-        Json::Value root;
-        EXPECT_TRUE(ParseJsonDocument(BuiltInRuleSetDocument(), root));
-        RuleSet loaded;
-        LoadRuleSetBody(root, loaded, L"shipped");
-        return loaded;
+        const std::optional<RuleSet> loaded = ParseRuleSet(BuiltInRuleSetDocument(), L"shipped");
+        EXPECT_TRUE(loaded.has_value());
+        return loaded.value_or(RuleSet{});
     }();
     return rules;
 }
 
 RuleSet RuleSetFromBody(const char* body) {
-    Json::Value root;
-    EXPECT_TRUE(ParseJsonDocument(std::string(R"({"body":)") + body + "}", root)) << body;
-    RuleSet rules;
-    LoadRuleSetBody(root, rules, L"test");
-    return rules;
+    const std::optional<RuleSet> rules = ParseRuleSet(std::string(R"({"body":)") + body + "}", L"test");
+    EXPECT_TRUE(rules.has_value()) << body;
+    return rules.value_or(RuleSet{});
 }
 
 ProbedFacts FactsOf(const Machine& machine) {

@@ -16,6 +16,7 @@
 
 #include "engine/rule_set.h"
 #include "engine/rule_set_reader.h"
+#include "shell/json.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text = text.substr(0, text.find('\xFF'));
 
     Json::Value root;
-    if (!ParseJsonDocument(text, root)) return 0;
+    if (!ParseJson(text, root)) return 0;
     RuleSet rules;
     LoadRuleSetBody(root, rules, L"fuzz");
     RuleList fromRoot;

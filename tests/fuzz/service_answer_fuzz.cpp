@@ -22,6 +22,7 @@
 #include "remote/http_client.h"
 #include "remote/latest_config.h"
 #include "remote/server_time.h"
+#include "shell/json.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void CheckUrlText(const Json::Value& url) {
 
 void CheckAnswer(std::string_view text) {
     Json::Value root;
-    if (!ParseJsonDocument(text, root)) return;
+    if (!ParseJson(text, root)) return;
     CheckUrlText(root);
     if (!root.isObject()) return;
     const Json::Value& body = std::as_const(root)["body"];
@@ -108,7 +109,7 @@ void CheckDocument(std::string_view text) {
     if (!IsRuleSetDocument(document)) return;
     const std::string_view loaded = std::string_view(document).substr(0, document.find('\xFF'));
     Json::Value root;
-    if (!ParseJsonDocument(loaded, root) || !root.isObject()) __builtin_trap();
+    if (!ParseJson(loaded, root) || !root.isObject()) __builtin_trap();
     if (!std::as_const(root)["body"].isObject()) __builtin_trap();
     RuleSet rules;
     LoadRuleSetBody(root, rules, L"fuzz");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "engine/rule_set_reader.h"
 #include "remote/server_time.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
@@ -53,13 +54,13 @@ protected:
 
     LatestConfigOutcome Download(const std::wstring& language = L"cn") { return DownloadReportFor(language).outcome; }
     DownloadReport DownloadReportFor(const std::wstring& language = L"cn") {
-        return DownloadLatestConfig(*http_, {baseUrl_, language, cachePath_});
+        return DownloadLatestConfig(*http_, {baseUrl_, language, cachePath_, IsRuleSetDocument});
     }
 
     ScopedNoProxy noProxy_;
     LoopbackHttpServer server_;
     ScopedTempFolder data_;
-    std::wstring cachePath_ = PrepareRuleSetCachePath(data_.Path());
+    std::wstring cachePath_ = data_.File(L"updates/fitprobe/checkerconfig.json");
     std::string baseUrl_ = server_.BaseUrl();
     std::unique_ptr<IHttpClient> http_ = CreateHttpClient({1000ms, 2000ms});
 };
@@ -216,7 +217,7 @@ TEST_F(LatestConfigTest, AServiceAtACrawlIsGivenUpAtTheDeadlineOfTheWholeSequenc
     server_.Serve(kDocumentPath, crawl(kNewDocument));
     const LogCapture log;
     const auto start = std::chrono::steady_clock::now();
-    const DownloadReport report = DownloadLatestConfig(*http_, {baseUrl_, L"cn", cachePath_, 1500ms});
+    const DownloadReport report = DownloadLatestConfig(*http_, {baseUrl_, L"cn", cachePath_, IsRuleSetDocument, 1500ms});
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);
     EXPECT_EQ(report.outcome, LatestConfigOutcome::AnswerNotJson);
     EXPECT_EQ(WideToUtf8(report.failure), "address: timed out");
@@ -247,7 +248,7 @@ TEST_F(LatestConfigTest, ACancelledDownloadStopsWhereItWasAndKeepsTheCache) {
         options.totalTimeout = 20'000ms;
         options.cancel = &cancel;
         const auto http = CreateHttpClient(options);
-        LatestConfigRequest request{server.BaseUrl(), L"cn", cachePath_};
+        LatestConfigRequest request{server.BaseUrl(), L"cn", cachePath_, IsRuleSetDocument};
         request.cancel = &cancel;
         const LogCapture log;
         CallAfterRequest canceller(server, c.silentPath, 200ms, [&] { cancel.store(true); });
@@ -286,7 +287,7 @@ TEST_F(LatestConfigTest, TwoDownloadsAtOnceLeaveOneWholeDocument) {
     const auto worker = [this](const wchar_t* language) {
         const auto http = CreateHttpClient({1000ms, 5000ms});
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(DownloadLatestConfig(*http, {baseUrl_, language, cachePath_}).outcome, LatestConfigOutcome::Stored);
+            EXPECT_EQ(DownloadLatestConfig(*http, {baseUrl_, language, cachePath_, IsRuleSetDocument}).outcome, LatestConfigOutcome::Stored);
         }
     };
     std::thread checkWorker(worker, L"cn");
@@ -299,7 +300,7 @@ TEST_F(LatestConfigTest, TwoDownloadsAtOnceLeaveOneWholeDocument) {
     EXPECT_EQ(mixed.load(), 0);
     const std::string last = ReadWholeFile(cachePath_);
     EXPECT_TRUE(last == chinese || last == english);
-    const fs::path folder = ToFsPath(RuleSetCacheFolder(data_.Path()));
+    const fs::path folder = ToFsPath(cachePath_).parent_path();
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1) << "no temporary file left";
 }
 
@@ -307,7 +308,7 @@ TEST_F(LatestConfigTest, ACacheThatCannotBeWrittenIsReportedAndLeavesNothing) {
     const std::wstring blocked = data_.Write(L"not-a-folder", "x");
     ServeService(R"({"body":{"url":"@DOC@"}})");
     server_.Serve(kDocumentPath, {.body = kNewDocument});
-    cachePath_ = PrepareRuleSetCachePath(blocked);
+    cachePath_ = JoinPath(blocked, L"checkerconfig.json");
     EXPECT_EQ(Download(), LatestConfigOutcome::CacheNotWritten);
     EXPECT_EQ(ReadWholeFile(blocked), "x");
 }
@@ -341,16 +342,6 @@ TEST(RuleSetRequestAddress, PutsTheLanguageCodeIntoTheQuery) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(RuleSetRequestAddress("http://h", c.code), c.expected);
     }
-}
-
-TEST(RuleSetCachePath, LiesInUpdatesFitprobeBelowTheDataFolder) {
-    EXPECT_EQ(RuleSetCachePath(L"/data/KALO Assistant 4"),
-              L"/data/KALO Assistant 4" + NativePath(L"/updates/fitprobe/checkerconfig.json"));
-    EXPECT_EQ(RuleSetCachePath(L"/data/"), L"/data/" + NativePath(L"updates/fitprobe/checkerconfig.json"));
-
-    ScopedTempFolder root;
-    const std::wstring path = PrepareRuleSetCachePath(root.File(L"KALO Assistant 4"));
-    EXPECT_TRUE(fs::is_directory(ToFsPath(path).parent_path()));
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+// Reaches up to the process floor.
+#include "app/kalo_base.h"
+#include "shell/log.h"

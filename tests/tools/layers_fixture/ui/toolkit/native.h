@@ -1,0 +1,2 @@
+// Takes a platform header into the portable core.
+#include <windows.h>
