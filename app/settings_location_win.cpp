@@ -9,6 +9,7 @@
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/scoped_handle_win.h"
 
 namespace {
 
@@ -43,11 +44,9 @@ bool IsFolder(const std::wstring& path) {
 bool CanCreateFilesIn(const std::wstring& folder) {
     const std::wstring probe =
         JoinPath(folder, L".kalofitprobe-write-test-" + std::to_wstring(GetCurrentProcessId()));
-    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
+    const CKernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.IsValid();
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
     // The terminal owns standard output; the log keeps only its file.
     CCTLog::Instance().SetConsoleCopy(nullptr);
     SetDebugOutput(nullptr);
-    const StartupResult started = StartServices({options.settingsFile.value_or(ProgramSettingsFile()), options.language});
+    const StartupResult started =
+        StartServices({options.settingsFile.value_or(ProgramSettingsFile()), options.language, nullptr});
     if (!started.ok) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n", started.error.c_str());
         return started.badLanguage ? kExitUsage : kExitStartupFailed;

@@ -25,8 +25,7 @@ std::optional<std::wstring> ReadOverrideText(const wchar_t* key) {
 
 bool NamesAcceptedVendor(const std::wstring& description) {
     const std::wstring upper = UpperAscii(description);
-    return upper.find(L"AMD") != std::wstring::npos || upper.find(L"INTEL") != std::wstring::npos ||
-           upper.find(L"NVIDIA") != std::wstring::npos;
+    return Contains(upper, L"AMD") || Contains(upper, L"INTEL") || Contains(upper, L"NVIDIA");
 }
 
 // The value of an override key, defaulting to the slot's current text when

@@ -9,10 +9,6 @@
 
 namespace {
 
-bool Contains(std::wstring_view text, std::wstring_view part) {
-    return text.find(part) != std::wstring_view::npos;
-}
-
 int32_t ClampToInt32(int64_t value) {
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();

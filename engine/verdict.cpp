@@ -4,6 +4,7 @@
 
 #include "engine/matching.h"
 #include "shell/wide_format.h"
+#include "shell/text_util.h"
 
 namespace {
 
@@ -13,10 +14,6 @@ constexpr int32_t kRequiredAddressWidth = 64;
 // The window code formats these texts into buffers of this many wide
 // characters, terminator included.
 constexpr size_t kTextBufferLength = 1024;
-
-bool Contains(std::wstring_view text, std::wstring_view part) {
-    return text.find(part) != std::wstring_view::npos;
-}
 
 std::wstring CutToBuffer(std::wstring text) {
     if (text.size() >= kTextBufferLength) text.resize(kTextBufferLength - 1);

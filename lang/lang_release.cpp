@@ -8,12 +8,11 @@
 #include "shell/platform.h"
 #include "shell/profile.h"
 #include "shell/zip_archive.h"
+#include "shell/text_util.h"
 
 namespace {
 
 constexpr char kReleaseTag[] = "CLangConfig::ReleaseDefaultLangRes";
-
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
 // The unpack root, a separator and the cleaned entry name, with every
 // separator in the native form and runs of separators made single.
@@ -22,7 +21,7 @@ std::wstring UnpackDestination(const std::wstring& root, const std::wstring& nam
     std::wstring path;
     path.reserve(joined.size());
     for (const wchar_t c : joined) {
-        if (IsSeparator(c)) {
+        if (IsSlashOrBackslash(c)) {
             if (!path.empty() && path.back() == kPathSeparator) continue;
             path += kPathSeparator;
         } else {

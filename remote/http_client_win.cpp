@@ -29,35 +29,18 @@
 #include "remote/http_client.h"
 #include "shell/text_convert.h"
 #include "shell/text_util.h"
+#include "shell/scoped_handle_win.h"
 
 namespace {
 
-// One WinINet handle, closed when its owner goes or when Close() is called.
-class CInternetHandle {
-public:
-    CInternetHandle() = default;
-    explicit CInternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~CInternetHandle() { Close(); }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-    CInternetHandle(CInternetHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    CInternetHandle& operator=(CInternetHandle&& other) noexcept {
-        if (this != &other) {
-            Close();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Close() {
-        if (handle_ != nullptr) InternetCloseHandle(std::exchange(handle_, nullptr));
-    }
-
-private:
-    HINTERNET handle_ = nullptr;
+// One WinINet handle (a session or a request).
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle handle) { return handle != nullptr; }
+    static void Close(Handle handle) { InternetCloseHandle(handle); }
 };
+using CInternetHandle = ScopedHandle<InternetHandleTraits>;
 
 // Bytes asked for per InternetReadFile call.
 constexpr DWORD kReadChunkBytes = 1023;
@@ -170,8 +153,8 @@ struct CTransferState {
         {
             const std::lock_guard<std::mutex> guard(lock);
             if (abandoned) return;
-            request.Close();  // the request first, then the session it belongs to
-            session.Close();
+            request.Reset();  // the request first, then the session it belongs to
+            session.Reset();
             result = std::move(response);
             finished = true;
         }
@@ -182,8 +165,8 @@ struct CTransferState {
     // end whatever call the transfer thread is blocked in.
     void Abandon() {
         abandoned = true;
-        request.Close();
-        session.Close();
+        request.Reset();
+        session.Reset();
     }
 };
 

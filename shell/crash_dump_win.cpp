@@ -17,6 +17,7 @@
 #include "shell/crash_dump.h"
 #include "shell/crash_dump_text.h"
 #include "shell/log.h"
+#include "shell/scoped_handle_win.h"
 
 using namespace crashdump;
 
@@ -37,22 +38,6 @@ struct CrashState {
     std::atomic<int> dumping{0};
 };
 CrashState g_state;
-
-// An open handle, closed when it goes.
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~CHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HANDLE handle_;
-};
 
 CivilTime LocalNow() {
     SYSTEMTIME now{};
@@ -92,7 +77,7 @@ void WriteDump(DumpRequest& request) {
         return;
     }
     {
-        const CHandle file(CreateFileW(partPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        const CKernelHandle file(CreateFileW(partPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return;
         request.fileMade = true;
@@ -141,7 +126,7 @@ LONG WINAPI VRUnHandledExceptionFilter(EXCEPTION_POINTERS* exception) {
     request.time = LocalNow();
     // A stack overflow leaves this thread no room for DbgHelp; a thread of
     // its own has a whole stack. Should none start, the dump is tried here.
-    const CHandle writer(CreateThread(nullptr, 0, &DumpThread, &request, 0, nullptr));
+    const CKernelHandle writer(CreateThread(nullptr, 0, &DumpThread, &request, 0, nullptr));
     if (writer) {
         WaitForSingleObject(writer.Get(), INFINITE);
     } else {

@@ -9,6 +9,8 @@
 
 #include "shell/platform.h"
 #include "shell/safe_files.h"
+#include "shell/scoped_handle_win.h"
+#include "shell/text_util.h"
 #include "shell/wide_format.h"
 
 std::filesystem::path ToFsPath(const std::wstring& path) { return std::filesystem::path(path); }
@@ -16,15 +18,6 @@ std::filesystem::path ToFsPath(const std::wstring& path) { return std::filesyste
 std::wstring FromFsPath(const std::filesystem::path& path) { return path.wstring(); }
 
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// A handle the system gives; closed when it goes.
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using CUniqueHandle = std::unique_ptr<void, HandleCloser>;
-CUniqueHandle Owned(HANDLE handle) { return CUniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
 
 struct SidFreer {
     void operator()(PSID sid) const { FreeSid(sid); }
@@ -101,7 +94,7 @@ bool CreateOneFolder(const std::wstring& path, bool openToEveryone) {
 }
 
 bool IsAbsolute(const std::wstring& path) {
-    return (path.size() >= 2 && path[1] == L':') || (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]));
+    return (path.size() >= 2 && path[1] == L':') || (path.size() >= 2 && IsSlashOrBackslash(path[0]) && IsSlashOrBackslash(path[1]));
 }
 
 }  // namespace
@@ -149,10 +142,10 @@ bool PathExists(const std::wstring& path) {
 }
 
 bool QueryFileSize(const std::wstring& path, uint64_t& size) {
-    const auto file = Owned(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    const CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER bytes{};
-    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &bytes)) return false;
+    if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &bytes)) return false;
     size = static_cast<uint64_t>(bytes.QuadPart);
     return true;
 }
@@ -165,7 +158,7 @@ bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
         return CreateDirectoryTree(CurrentFolder() + L"\\" + path, false);
     }
     std::wstring trimmed = path;
-    if (trimmed.size() > 3 && IsSeparator(trimmed.back())) trimmed.pop_back();
+    if (trimmed.size() > 3 && IsSlashOrBackslash(trimmed.back())) trimmed.pop_back();
     if (IsBelowLinkFreeRoot(trimmed)) {
         // Below the program's own folders a planted junction or link is
         // replaced by a real folder; only the last folder gets the open rule.

@@ -1,7 +1,8 @@
 #pragma once
-// Registry access of the Windows build: an owner for open keys and the
-// string, number and key reads the install-location and Steam look-ups share.
-// The portable ReadRegistryString of shell/platform.h is built on these.
+// Registry access of the Windows build: the string, number and key reads
+// the install-location and Steam look-ups share, over keys held by
+// CRegistryKey. The portable ReadRegistryString of shell/platform.h is built
+// on these.
 
 #ifndef _WIN32
 #error "shell/registry.h is part of the Windows build only"
@@ -11,41 +12,8 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 
-// An open registry key, closed when it goes.
-class CRegistryKey {
-public:
-    CRegistryKey() = default;
-    explicit CRegistryKey(HKEY key) : key_(key) {}
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
-    CRegistryKey(CRegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    CRegistryKey& operator=(CRegistryKey&& other) noexcept {
-        if (this != &other) {
-            Close();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-    ~CRegistryKey() { Close(); }
-
-    HKEY Get() const { return key_; }
-    bool IsOpen() const { return key_ != nullptr; }
-    // For the out-parameter of an opening call; closes what was held first.
-    HKEY* Put() {
-        Close();
-        return &key_;
-    }
-
-private:
-    void Close() {
-        if (key_) RegCloseKey(key_);
-        key_ = nullptr;
-    }
-
-    HKEY key_ = nullptr;
-};
+#include "shell/scoped_handle_win.h"
 
 // The key opened for reading, in the 64-bit registry view when asked; not
 // open when it is missing or can't be opened.

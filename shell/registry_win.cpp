@@ -56,7 +56,7 @@ std::optional<DWORD> QueryRegistryDword(HKEY key, const wchar_t* valueName) {
 bool ReadRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, std::wstring& value,
                         bool use64BitView) {
     const CRegistryKey key = OpenRegistryKeyForReading(root, subKey, use64BitView);
-    if (!key.IsOpen()) return false;
+    if (!key.IsValid()) return false;
     auto text = QueryRegistryString(key.Get(), valueName.c_str());
     if (!text) return false;
     value = std::move(*text);

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,13 +18,28 @@
 
 #include "shell/log.h"
 #include "shell/platform.h"
+#include "shell/safe_files_policy.h"
 #include "shell/text_convert.h"
+
+namespace safefiles {
+
+std::wstring ComparablePath(const std::wstring& path) { return WithoutTrailingSeparators(path); }
+bool CanBeLinkFreeRoot(const std::wstring& folder) { return !folder.empty() && folder.front() == L'/'; }
+bool IsPathSeparator(wchar_t c) { return c == L'/'; }
+size_t ShortestRootLength() { return 1; }
+bool IsRootWithoutSeparator(std::wstring_view folder) { return folder.empty(); }
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+bool IsProcessRunning(uint32_t processId) {
+    return kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;  // EPERM: it runs as another user
+}
+
+}  // namespace safefiles
 
 namespace {
 
+using namespace safefiles;
+
 constexpr char kFolderTag[] = "EnsureFolder";
-constexpr int kLinkRetries = 3;
-constexpr time_t kStaleTemporaryAge = 60 * 60;
 
 // Owns one descriptor.
 class CFd {
@@ -56,32 +70,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-std::mutex& RootsLock() {
-    static std::mutex lock;
-    return lock;
-}
-std::vector<std::string>& Roots() {
-    static std::vector<std::string> roots;
-    return roots;
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-// The longest root that `path` lies below (or is), or nothing.
-std::optional<std::string> RootFor(const std::string& path) {
-    std::lock_guard guard(RootsLock());
-    std::optional<std::string> best;
-    for (const std::string& root : Roots()) {
-        const bool below = path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-                                            (root == "/" || path[root.size()] == '/'));
-        if (below && (!best || root.size() > best->size())) best = root;
-    }
-    return best;
-}
 
 // The components of `relative`; nothing when one of them climbs out.
 std::optional<std::vector<std::string>> Components(std::string_view relative) {
@@ -153,22 +141,24 @@ struct COpenFolder {
 };
 
 // The folder as a descriptor; below a link-free root every step is checked.
-COpenFolder OpenFolder(const std::string& rawPath, bool create) {
-    const std::string path = WithoutTrailingSlashes(rawPath);
-    const std::optional<std::string> root = RootFor(path);
-    if (!root) {
+COpenFolder OpenFolder(const std::wstring& rawPath, bool create) {
+    const std::wstring widePath = WithoutTrailingSeparators(rawPath);
+    const std::string path = WideToUtf8(widePath);
+    const std::optional<std::wstring> wideRoot = LinkFreeRootOf(widePath);
+    if (!wideRoot) {
         if (create && !CreatePlainTree(path)) return {};
         return {CFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), false};
     }
-    if (create && !CreatePlainTree(*root)) return {};
-    CFd folder(open(root->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::string root = WideToUtf8(*wideRoot);
+    if (create && !CreatePlainTree(root)) return {};
+    CFd folder(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.IsOpen()) return {};
-    const auto parts = Components(std::string_view(path).substr(root->size()));
+    const auto parts = Components(std::string_view(path).substr(root.size()));
     if (!parts) {
         errno = EINVAL;
         return {};
     }
-    std::string walked = *root;
+    std::string walked = root;
     for (const std::string& part : *parts) {
         walked += '/';
         walked += part;
@@ -179,20 +169,19 @@ COpenFolder OpenFolder(const std::string& rawPath, bool create) {
     return {std::move(folder), true};
 }
 
-struct SplitPath {
-    std::string folder;
+// The folder and name of a path, in the system's bytes; nothing (EINVAL)
+// for a path that names no file.
+struct NativeSplit {
+    std::wstring folder;
     std::string name;
 };
-
-std::optional<SplitPath> Split(const std::wstring& path) {
-    const std::string native = WideToUtf8(path);
-    const size_t slash = native.rfind('/');
-    if (native.empty() || slash + 1 == native.size()) {
+std::optional<NativeSplit> SplitOrFail(const std::wstring& path) {
+    std::optional<SplitPath> split = Split(path);
+    if (!split) {
         errno = EINVAL;
         return std::nullopt;
     }
-    if (slash == std::string::npos) return SplitPath{".", native};
-    return SplitPath{slash == 0 ? "/" : native.substr(0, slash), native.substr(slash + 1)};
+    return NativeSplit{std::move(split->folder), WideToUtf8(split->name)};
 }
 
 // The file `name` in `folder`, opened with `flags`; never through a link
@@ -215,40 +204,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::string RandomSuffix() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char random[8] = {};
-    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        const auto now = static_cast<unsigned long long>(time(nullptr)) ^ reinterpret_cast<uintptr_t>(&random);
-        std::memcpy(random, &now, sizeof random);
-    }
-    std::string suffix;
-    for (const unsigned char byte : random) suffix += kLetters[byte % (sizeof kLetters - 1)];
-    return suffix;
-}
-
-// ".<name>.<pid>.": every temporary file of one target starts so, and the
-// pid tells whether its writer still runs.
-std::string TemporaryPrefix(const std::string& name) { return "." + name + "."; }
-
-bool IsStaleTemporary(int folder, const std::string& entry, const std::string& prefix) {
-    if (entry.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::string rest = entry.substr(prefix.size());
-    const size_t dot = rest.find('.');
-    if (dot == 0 || dot == std::string::npos) return false;
-    pid_t pid = 0;
-    for (size_t i = 0; i < dot; ++i) {
-        if (rest[i] < '0' || rest[i] > '9' || pid > 10'000'000) return false;
-        pid = pid * 10 + (rest[i] - '0');
-    }
-    // The change time, not the modification time: a writer may date the new
-    // file back (a pack gets its archive time) while it is still writing.
-    struct stat info {};
-    if (fstatat(folder, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (time(nullptr) - info.st_ctime > kStaleTemporaryAge) return true;
-    return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
-}
-
 void RemoveStaleTemporariesIn(int folder, const std::string& name) {
     const int listing = dup(folder);
     if (listing < 0) return;
@@ -257,10 +212,17 @@ void RemoveStaleTemporariesIn(int folder, const std::string& name) {
         close(listing);
         return;
     }
-    const std::string prefix = TemporaryPrefix(name);
+    const std::wstring prefix = TemporaryPrefix(Utf8ToWide(name));
+    const std::string narrowPrefix = WideToUtf8(prefix);
+    const int64_t now = time(nullptr);
     std::vector<std::string> stale;
     while (const dirent* item = readdir(dir.get())) {
-        if (IsStaleTemporary(folder, item->d_name, prefix)) stale.emplace_back(item->d_name);
+        if (std::strncmp(item->d_name, narrowPrefix.c_str(), narrowPrefix.size()) != 0) continue;
+        // The change time, not the modification time: a writer may date the
+        // new file back (a pack gets its archive time) while it still writes.
+        struct stat info {};
+        if (fstatat(folder, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (IsStaleTemporary(Utf8ToWide(item->d_name), prefix, info.st_ctime, now)) stale.emplace_back(item->d_name);
     }
     for (const std::string& entry : stale) unlinkat(folder, entry.c_str(), 0);
 }
@@ -268,8 +230,8 @@ void RemoveStaleTemporariesIn(int folder, const std::string& name) {
 bool ReplaceIn(int folder, const std::string& name, std::string_view bytes, const ReplaceFileOptions& options) {
     std::string temporary;
     CFd file;
-    for (int attempt = 0; attempt < 8 && !file.IsOpen(); ++attempt) {
-        temporary = TemporaryPrefix(name) + std::to_string(getpid()) + "." + RandomSuffix();
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && !file.IsOpen(); ++attempt) {
+        temporary = WideToUtf8(NewTemporaryName(Utf8ToWide(name)));
         file = CFd(openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (!file.IsOpen() && errno != EEXIST) return false;
     }
@@ -314,25 +276,11 @@ bool HoldsExactly(int folder, const std::string& name, std::string_view bytes, b
 
 }  // namespace
 
-void AddLinkFreeRoot(const std::wstring& folder) {
-    std::string root = WithoutTrailingSlashes(WideToUtf8(folder));
-    if (root.empty() || root.front() != '/') return;
-    std::lock_guard guard(RootsLock());
-    if (std::find(Roots().begin(), Roots().end(), root) == Roots().end()) Roots().push_back(std::move(root));
-}
-
-void ClearLinkFreeRoots() {
-    std::lock_guard guard(RootsLock());
-    Roots().clear();
-}
-
-bool IsBelowLinkFreeRoot(const std::wstring& path) { return RootFor(WithoutTrailingSlashes(WideToUtf8(path))).has_value(); }
-
-bool EnsureFolder(const std::wstring& folder) { return OpenFolder(WideToUtf8(folder), true).IsOpen(); }
+bool EnsureFolder(const std::wstring& folder) { return OpenFolder(folder, true).IsOpen(); }
 
 FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     FileReadResult result;
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) {
         result.status = FileReadStatus::Unreadable;
         result.error = errno;
@@ -368,30 +316,18 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
         result.status = FileReadStatus::TooLarge;
         return result;
     }
-    std::string bytes;
-    char buffer[16384];
-    while (true) {
-        const ssize_t got = read(file.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            result.status = FileReadStatus::Unreadable;
-            result.error = errno;
-            return result;
-        }
-        if (got == 0) break;
-        if (bytes.size() + static_cast<size_t>(got) > maxBytes) {
-            result.status = FileReadStatus::TooLarge;
-            return result;
-        }
-        bytes.append(buffer, static_cast<size_t>(got));
-    }
-    result.status = FileReadStatus::Ok;
-    result.bytes = std::move(bytes);
-    return result;
+    return ReadToEnd(
+        [&file](char* buffer, size_t size) -> int64_t {
+            ssize_t got = 0;
+            while ((got = read(file.Get(), buffer, size)) < 0 && errno == EINTR) {
+            }
+            return got;
+        },
+        maxBytes);
 }
 
 bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) return false;
     const COpenFolder folder = OpenFolder(split->folder, false);
     return folder.IsOpen() && ReplaceIn(folder.Get(), split->name, bytes, options);
@@ -399,7 +335,7 @@ bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, con
 
 ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view bytes,
                                       const ReplaceFileOptions& options) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) return ReplaceOutcome::Failed;
     const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return ReplaceOutcome::Failed;
@@ -409,7 +345,7 @@ ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view
 }
 
 void RemoveStaleTemporaryFiles(const std::wstring& path) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) return;
     const COpenFolder folder = OpenFolder(split->folder, false);
     if (folder.IsOpen()) RemoveStaleTemporariesIn(folder.Get(), split->name);
@@ -417,7 +353,7 @@ void RemoveStaleTemporaryFiles(const std::wstring& path) {
 
 bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name) {
     if (name.empty() || name.find(L'/') != std::wstring::npos || name == L"." || name == L"..") return false;
-    const COpenFolder folder = OpenFolder(WideToUtf8(folderPath), false);
+    const COpenFolder folder = OpenFolder(folderPath, false);
     if (!folder.IsOpen()) return false;
     const std::string native = WideToUtf8(name);
     struct stat info {};
@@ -428,7 +364,7 @@ bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name)
 }
 
 CFileLock::CFileLock(const std::wstring& lockFilePath) {
-    const auto split = Split(lockFilePath);
+    const auto split = SplitOrFail(lockFilePath);
     if (!split) return;
     const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return;
@@ -456,7 +392,7 @@ CFileLock::~CFileLock() {
 
 bool CAppendFile::Open(const std::wstring& path) {
     Close();
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) return false;
     const COpenFolder folder = OpenFolder(split->folder, false);
     if (!folder.IsOpen()) return false;

@@ -3,72 +3,48 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
-#include <memory>
 #include <mutex>
-#include <random>
 #include <vector>
 
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
+#include "shell/file_time_win.h"
+#include "shell/safe_files_policy.h"
+#include "shell/scoped_handle_win.h"
+#include "shell/text_util.h"
 
 // Below a link-free root no junction, symbolic link or other reparse point is
 // followed: each step is looked at before it is used and a reparse point
 // where the program's own entry belongs is removed (the link itself, never
 // what it points to) and replaced.
+namespace safefiles {
+
+// Folder names compare without regard to case and separator style.
+std::wstring ComparablePath(const std::wstring& path) {
+    std::wstring result;
+    result.reserve(path.size());
+    for (const wchar_t c : path) result.push_back(IsSlashOrBackslash(c) ? L'\\' : static_cast<wchar_t>(std::towlower(c)));
+    return WithoutTrailingSeparators(std::move(result));
+}
+bool CanBeLinkFreeRoot(const std::wstring& folder) { return folder.size() >= 2 && folder[1] == L':'; }
+bool IsPathSeparator(wchar_t c) { return IsSlashOrBackslash(c); }
+size_t ShortestRootLength() { return 3; }
+bool IsRootWithoutSeparator(std::wstring_view folder) {
+    return folder.empty() || (folder.size() == 2 && folder[1] == L':');
+}
+uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace safefiles
+
 namespace {
 
+using namespace safefiles;
+
 constexpr char kFolderTag[] = "EnsureFolder";
-constexpr int kLinkRetries = 3;
-constexpr int64_t kStaleTemporaryAge = 60 * 60;
 // FileRenameInfoEx (Windows 10 version 1607), which the SDK declares only for
 // builds aimed at that version.
 constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using CUniqueHandle = std::unique_ptr<void, HandleCloser>;
-CUniqueHandle Owned(HANDLE handle) { return CUniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
-
-struct FindCloser {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Folder names compare without regard to case and separator style.
-std::wstring Normalized(const std::wstring& path) {
-    std::wstring result;
-    result.reserve(path.size());
-    for (const wchar_t c : path) result.push_back(IsSeparator(c) ? L'\\' : static_cast<wchar_t>(std::towlower(c)));
-    while (result.size() > 3 && result.back() == L'\\') result.pop_back();
-    return result;
-}
-
-std::mutex& RootsLock() {
-    static std::mutex lock;
-    return lock;
-}
-std::vector<std::wstring>& Roots() {
-    static std::vector<std::wstring> roots;  // as given, without trailing separators
-    return roots;
-}
-
-// The longest root that `path` lies below (or is), in its own spelling.
-std::optional<std::wstring> RootFor(const std::wstring& path) {
-    const std::wstring normalized = Normalized(path);
-    std::lock_guard guard(RootsLock());
-    std::optional<std::wstring> best;
-    for (const std::wstring& root : Roots()) {
-        const std::wstring key = Normalized(root);
-        const bool below = normalized == key || (normalized.size() > key.size() &&
-                                                 normalized.compare(0, key.size(), key) == 0 &&
-                                                 (key.back() == L'\\' || normalized[key.size()] == L'\\'));
-        if (below && (!best || root.size() > best->size())) best = root;
-    }
-    return best;
-}
 
 bool IsReparsePoint(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -97,9 +73,8 @@ bool CreatePlainTree(const std::wstring& path) {
 // `folder`. Returns whether the folder is usable, and in `guarded` whether
 // it lies below a root.
 bool PrepareFolder(const std::wstring& rawFolder, bool create, bool& guarded) {
-    std::wstring folder = rawFolder;
-    while (folder.size() > 3 && IsSeparator(folder.back())) folder.pop_back();
-    const std::optional<std::wstring> root = RootFor(folder);
+    const std::wstring folder = WithoutTrailingSeparators(rawFolder);
+    const std::optional<std::wstring> root = LinkFreeRootOf(folder);
     guarded = root.has_value();
     if (!root) {
         if (create) return CreatePlainTree(folder);
@@ -110,9 +85,9 @@ bool PrepareFolder(const std::wstring& rawFolder, bool create, bool& guarded) {
     std::wstring walked = *root;
     size_t start = root->size();
     while (start < folder.size()) {
-        while (start < folder.size() && IsSeparator(folder[start])) ++start;
+        while (start < folder.size() && IsPathSeparator(folder[start])) ++start;
         size_t end = start;
-        while (end < folder.size() && !IsSeparator(folder[end])) ++end;
+        while (end < folder.size() && !IsPathSeparator(folder[end])) ++end;
         const std::wstring part = folder.substr(start, end - start);
         start = end;
         if (part.empty() || part == L".") continue;
@@ -150,19 +125,10 @@ bool PrepareFolder(const std::wstring& rawFolder, bool create, bool& guarded) {
     return true;
 }
 
-struct SplitPath {
-    std::wstring folder;
-    std::wstring name;
-};
-
-std::optional<SplitPath> Split(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/");
-    if (path.empty() || separator + 1 == path.size()) {
-        SetLastError(ERROR_INVALID_NAME);
-        return std::nullopt;
-    }
-    if (separator == std::wstring::npos) return SplitPath{L".", path};
-    return SplitPath{path.substr(0, separator == 2 && path[1] == L':' ? 3 : separator), path.substr(separator + 1)};
+std::optional<SplitPath> SplitOrFail(const std::wstring& path) {
+    std::optional<SplitPath> split = Split(path);
+    if (!split) SetLastError(ERROR_INVALID_NAME);
+    return split;
 }
 
 // Every other process may read, write, rename and delete while we hold a
@@ -183,74 +149,47 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-std::wstring RandomSuffix() {
-    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device device;
-    std::wstring suffix;
-    for (int i = 0; i < 8; ++i) suffix += kLetters[device() % (std::size(kLetters) - 1)];
-    return suffix;
-}
+}  // namespace
 
-// ".<name>.<pid>.": every temporary file of one target starts so, and the
-// process id tells whether its writer still runs.
-std::wstring TemporaryPrefix(const std::wstring& name) { return L"." + name + L"."; }
+namespace safefiles {
 
-int64_t UnixSeconds(const FILETIME& time) {
-    const uint64_t steps = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return static_cast<int64_t>(steps / 10'000'000) - 11'644'473'600LL;
-}
-
-bool IsProcessRunning(DWORD pid) {
-    const auto process = Owned(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+bool IsProcessRunning(uint32_t processId) {
+    const auto process = CKernelHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // access denied: it runs
     DWORD code = 0;
-    return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
+    return GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
 }
 
-bool IsStaleTemporary(const WIN32_FIND_DATAW& entry, const std::wstring& prefix) {
-    const std::wstring name = entry.cFileName;
-    if (name.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::wstring rest = name.substr(prefix.size());
-    const size_t dot = rest.find(L'.');
-    if (dot == 0 || dot == std::wstring::npos) return false;
-    DWORD pid = 0;
-    for (size_t i = 0; i < dot; ++i) {
-        if (rest[i] < L'0' || rest[i] > L'9' || pid > 100'000'000) return false;
-        pid = pid * 10 + static_cast<DWORD>(rest[i] - L'0');
-    }
-    // The creation time, not the modification time: a writer may date the
-    // new file back while it is still writing.
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    if (UnixSeconds(now) - UnixSeconds(entry.ftCreationTime) > kStaleTemporaryAge) return true;
-    return pid != GetCurrentProcessId() && !IsProcessRunning(pid);
-}
+}  // namespace safefiles
+
+namespace {
+
+
 
 void RemoveStaleTemporariesIn(const std::wstring& folder, const std::wstring& name) {
     const std::wstring prefix = TemporaryPrefix(name);
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
     WIN32_FIND_DATAW found{};
-    const HANDLE raw = FindFirstFileW(JoinPath(folder, prefix + L"*").c_str(), &found);
-    if (raw == INVALID_HANDLE_VALUE) return;
-    const std::unique_ptr<void, FindCloser> find(raw);
+    const CFindHandle find(FindFirstFileW(JoinPath(folder, prefix + L"*").c_str(), &found));
+    if (!find) return;
     std::vector<std::wstring> stale;
     do {
+        // The creation time, not the modification time: a writer may date
+        // the new file back while it is still writing.
         if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-            IsStaleTemporary(found, prefix)) {
+            IsStaleTemporary(found.cFileName, prefix, UnixSecondsOf(found.ftCreationTime), UnixSecondsOf(now))) {
             stale.emplace_back(found.cFileName);
         }
-    } while (FindNextFileW(raw, &found));
+    } while (FindNextFileW(find.Get(), &found));
     for (const std::wstring& entry : stale) DeleteFileW(JoinPath(folder, entry).c_str());
 }
 
-FILETIME FileTimeOf(std::time_t time) {
-    const uint64_t steps = (static_cast<uint64_t>(time) + 11'644'473'600ULL) * 10'000'000ULL;
-    return {static_cast<DWORD>(steps), static_cast<DWORD>(steps >> 32)};
-}
 
 // Renames the open temporary file over the target. POSIX semantics replace a
 // target that readers hold open (they keep the old file); a system without
 // them gets the classic rename, which such a reader blocks for a moment.
-bool RenameOver(CUniqueHandle& file, const std::wstring& temporary, const std::wstring& target) {
+bool RenameOver(CKernelHandle& file, const std::wstring& temporary, const std::wstring& target) {
     std::vector<BYTE> storage(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
     // The flags share their place with ReplaceIfExists, which is all the
@@ -260,7 +199,7 @@ bool RenameOver(CUniqueHandle& file, const std::wstring& temporary, const std::w
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
     std::copy(target.begin(), target.end(), info->FileName);
-    if (SetFileInformationByHandle(file.get(), kFileRenameInfoEx, info, static_cast<DWORD>(storage.size()))) {
+    if (SetFileInformationByHandle(file.Get(), kFileRenameInfoEx, info, static_cast<DWORD>(storage.size()))) {
         return true;
     }
     const DWORD posixError = GetLastError();
@@ -271,7 +210,7 @@ bool RenameOver(CUniqueHandle& file, const std::wstring& temporary, const std::w
     }
     // MOVEFILE_REPLACE_EXISTING replaces a link at the target, not what it
     // points to. The file is closed first, so that nothing of ours holds it.
-    file.reset();
+    file.Reset();
     for (int attempt = 0; attempt < 200; ++attempt) {
         if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
@@ -286,48 +225,31 @@ bool RenameOver(CUniqueHandle& file, const std::wstring& temporary, const std::w
 bool ReplaceIn(const std::wstring& folder, const std::wstring& name, std::string_view bytes,
                const ReplaceFileOptions& options) {
     std::wstring temporary;
-    CUniqueHandle file;
-    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
-        temporary = JoinPath(folder, TemporaryPrefix(name) + std::to_wstring(GetCurrentProcessId()) + L"." +
-                                         RandomSuffix());
+    CKernelHandle file;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && !file; ++attempt) {
+        temporary = JoinPath(folder, NewTemporaryName(name));
         // DELETE: the handle itself renames the file over the target.
-        file = Owned(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+        file = CKernelHandle(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS) return false;
     }
     if (!file) return false;
-    bool done = WriteAll(file.get(), bytes);
+    bool done = WriteAll(file.Get(), bytes);
     if (done && options.modified) {
-        const FILETIME modified = FileTimeOf(*options.modified);
-        SetFileTime(file.get(), nullptr, nullptr, &modified);  // a file without its time is still the right file
+        const FILETIME modified = FileTimeOfUnixSeconds(*options.modified);
+        SetFileTime(file.Get(), nullptr, nullptr, &modified);  // a file without its time is still the right file
     }
     // On disk before the rename, so that a power cut cannot leave the name
     // on an empty file.
-    done = done && FlushFileBuffers(file.get()) && RenameOver(file, temporary, JoinPath(folder, name));
+    done = done && FlushFileBuffers(file.Get()) && RenameOver(file, temporary, JoinPath(folder, name));
     const DWORD error = GetLastError();
-    file.reset();
+    file.Reset();
     if (!done) DeleteFileW(temporary.c_str());
     SetLastError(error);
     return done;
 }
 
 }  // namespace
-
-void AddLinkFreeRoot(const std::wstring& folder) {
-    std::wstring root = folder;
-    while (root.size() > 3 && IsSeparator(root.back())) root.pop_back();
-    if (root.size() < 2 || root[1] != L':') return;  // drive paths only
-    std::lock_guard guard(RootsLock());
-    const auto same = [&](const std::wstring& other) { return Normalized(other) == Normalized(root); };
-    if (std::none_of(Roots().begin(), Roots().end(), same)) Roots().push_back(std::move(root));
-}
-
-void ClearLinkFreeRoots() {
-    std::lock_guard guard(RootsLock());
-    Roots().clear();
-}
-
-bool IsBelowLinkFreeRoot(const std::wstring& path) { return RootFor(path).has_value(); }
 
 bool EnsureFolder(const std::wstring& folder) {
     bool guarded = false;
@@ -336,7 +258,7 @@ bool EnsureFolder(const std::wstring& folder) {
 
 FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     FileReadResult result;
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     if (!split) {
         result.status = FileReadStatus::Unreadable;
         result.error = static_cast<int>(GetLastError());
@@ -367,7 +289,7 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     }
     // A link below a root is opened as itself and refused above; a pipe or
     // device name does not name a disk file and is refused below.
-    const auto file = Owned(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+    const auto file = CKernelHandle(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
                                         nullptr));
     if (!file) {
@@ -377,7 +299,7 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
         return result;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.Get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
         (guarded && IsReparsePoint(info.dwFileAttributes))) {
         result.status = FileReadStatus::NotRegular;
@@ -388,36 +310,24 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
         result.status = FileReadStatus::TooLarge;
         return result;
     }
-    std::string bytes;
-    char buffer[16384];
-    while (true) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-            result.status = FileReadStatus::Unreadable;
-            result.error = static_cast<int>(GetLastError());
-            return result;
-        }
-        if (got == 0) break;
-        if (bytes.size() + got > maxBytes) {
-            result.status = FileReadStatus::TooLarge;
-            return result;
-        }
-        bytes.append(buffer, got);
-    }
-    result.status = FileReadStatus::Ok;
-    result.bytes = std::move(bytes);
-    return result;
+    return ReadToEnd(
+        [&file](char* buffer, size_t size) -> int64_t {
+            DWORD got = 0;
+            if (!ReadFile(file.Get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return -1;
+            return got;
+        },
+        maxBytes);
 }
 
 bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ReplaceFileOptions& options) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     bool guarded = false;
     return split && PrepareFolder(split->folder, false, guarded) && ReplaceIn(split->folder, split->name, bytes, options);
 }
 
 ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view bytes,
                                       const ReplaceFileOptions& options) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     bool guarded = false;
     if (!split || !PrepareFolder(split->folder, false, guarded)) return ReplaceOutcome::Failed;
     RemoveStaleTemporariesIn(split->folder, split->name);
@@ -427,7 +337,7 @@ ReplaceOutcome ReplaceFileIfDifferent(const std::wstring& path, std::string_view
 }
 
 void RemoveStaleTemporaryFiles(const std::wstring& path) {
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     bool guarded = false;
     if (split && PrepareFolder(split->folder, false, guarded)) RemoveStaleTemporariesIn(split->folder, split->name);
 }
@@ -451,19 +361,19 @@ namespace {
 
 // Opens or creates the regular file `path` in a prepared folder; below a root
 // a link in its place is removed first and a new file made.
-CUniqueHandle OpenOwnFile(const std::wstring& path, DWORD access, bool guarded) {
+CKernelHandle OpenOwnFile(const std::wstring& path, DWORD access, bool guarded) {
     for (int attempt = 0; attempt < kLinkRetries; ++attempt) {
-        auto file = Owned(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_ALWAYS,
+        auto file = CKernelHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
         if (!file) return file;
         BY_HANDLE_FILE_INFORMATION info{};
-        if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.Get(), &info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return {};
         }
         if (!guarded || !IsReparsePoint(info.dwFileAttributes)) return file;
-        file.reset();
+        file.Reset();
         if (!DeleteFileW(path.c_str())) return {};
     }
     return {};
@@ -472,7 +382,7 @@ CUniqueHandle OpenOwnFile(const std::wstring& path, DWORD access, bool guarded) 
 }  // namespace
 
 CFileLock::CFileLock(const std::wstring& lockFilePath) {
-    const auto split = Split(lockFilePath);
+    const auto split = SplitOrFail(lockFilePath);
     bool guarded = false;
     if (!split || !PrepareFolder(split->folder, false, guarded)) return;
     auto file = OpenOwnFile(lockFilePath, GENERIC_READ | GENERIC_WRITE, guarded);
@@ -480,8 +390,8 @@ CFileLock::CFileLock(const std::wstring& lockFilePath) {
     // Locks belong to a handle, so two threads of one process exclude each
     // other as two processes do.
     OVERLAPPED whole{};
-    if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) return;
-    handle_ = reinterpret_cast<intptr_t>(file.release());
+    if (!LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) return;
+    handle_ = reinterpret_cast<intptr_t>(file.Release());
 }
 
 CFileLock::~CFileLock() {
@@ -490,14 +400,14 @@ CFileLock::~CFileLock() {
 
 bool CAppendFile::Open(const std::wstring& path) {
     Close();
-    const auto split = Split(path);
+    const auto split = SplitOrFail(path);
     bool guarded = false;
     if (!split || !PrepareFolder(split->folder, false, guarded)) return false;
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end,
     // decided by the system at the moment of the write.
     auto file = OpenOwnFile(path, FILE_APPEND_DATA | SYNCHRONIZE, guarded);
     if (!file) return false;
-    handle_ = reinterpret_cast<intptr_t>(file.release());
+    handle_ = reinterpret_cast<intptr_t>(file.Release());
     return true;
 }
 

@@ -74,3 +74,4 @@ DecimalScan ScanLeadingDecimal(std::wstring_view text, std::string_view skip) { 
 
 int32_t LeadingInt32(std::string_view text) { return ClampToInt32(ScanLeadingDecimal(text, kCSpaces).Value()); }
 int32_t LeadingInt32(std::wstring_view text) { return ClampToInt32(ScanLeadingDecimal(text, kCSpaces).Value()); }
+

@@ -20,6 +20,8 @@ constexpr bool IsBlank(wchar_t c, std::string_view blanks) {
     return static_cast<uint32_t>(c) < 0x80 && IsBlank(static_cast<char>(c), blanks);
 }
 constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+// Either separator: archive member names and Windows paths take both.
+constexpr bool IsSlashOrBackslash(wchar_t c) { return c == L'/' || c == L'\\'; }
 constexpr bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // The text without the given blanks at either end, or at its end only.
@@ -29,6 +31,25 @@ std::wstring_view TrimTrailingBlanks(std::wstring_view text, std::string_view bl
 
 constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 constexpr wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// Whether `part` occurs in the text as a contiguous run.
+constexpr bool Contains(std::string_view text, std::string_view part) { return text.find(part) != text.npos; }
+constexpr bool Contains(std::wstring_view text, std::wstring_view part) { return text.find(part) != text.npos; }
+
+// Calls `visit` with each line, without its line break (LF, or CR LF), until
+// it returns false. A last line without a break counts; an empty text has
+// no lines.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!visit(line)) return;
+        if (end == std::string_view::npos) return;
+        text.remove_prefix(end + 1);
+    }
+}
 
 // Equal but for the case of ASCII letters.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);

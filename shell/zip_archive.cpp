@@ -68,7 +68,6 @@ bool ExtendedModificationTime(const unsigned char* extra, size_t size, std::time
     return false;
 }
 
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
 int Inflate(std::span<const unsigned char> input, std::span<unsigned char> output) {
@@ -123,13 +122,13 @@ std::wstring CleanZipEntryName(std::wstring name) {
         const size_t before = name.size();
         if (name.size() >= 2 && name[1] == L':' && IsAsciiLetter(name[0])) name.erase(0, 2);
         size_t lead = 0;
-        while (lead < name.size() && IsSeparator(name[lead])) ++lead;
+        while (lead < name.size() && IsSlashOrBackslash(name[lead])) ++lead;
         name.erase(0, lead);
 
         size_t cut = 0;
         size_t start = 0;
         for (size_t i = 0; i <= name.size(); ++i) {
-            if (i < name.size() && !IsSeparator(name[i])) continue;
+            if (i < name.size() && !IsSlashOrBackslash(name[i])) continue;
             if (i - start == 2 && name[start] == L'.' && name[start + 1] == L'.') {
                 cut = i < name.size() ? i + 1 : i;
             }

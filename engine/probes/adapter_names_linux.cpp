@@ -19,19 +19,6 @@ std::optional<uint32_t> ParseHexField(std::string_view text) {
     return value;
 }
 
-// Calls `visit` with each line (without its line break) until it returns false.
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit) {
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!visit(line)) return;
-        if (end == std::string_view::npos) return;
-        text.remove_prefix(end + 1);
-    }
-}
-
 // "10de  NVIDIA Corporation" (no tab) or "\t1c03  GP106 [...]" (one tab):
 // four hexadecimal digits, two spaces, the name.
 bool SplitIdLine(std::string_view line, uint32_t& id, std::string_view& name) {

@@ -54,7 +54,7 @@ bool CSteamHelper::IsStandaloneSteamVRInstalled() {
     std::optional<DWORD> installed;
     {
         const CRegistryKey key = CreateOrOpenRegistryKey(HKEY_LOCAL_MACHINE, L"Software\\HtcVive");
-        if (!key.IsOpen()) return false;
+        if (!key.IsValid()) return false;
         installed = QueryRegistryDword(key.Get(), L"StandaloneSteamVRInstalled");
     }
     if (!installed || *installed == 0) return false;
@@ -94,7 +94,7 @@ bool CSteamHelper::IsSteamAppInstalled(const std::wstring& appId) {
     // The id becomes part of a key path, so only digits are accepted.
     if (!IsDecimalId(appId)) return false;
     const CRegistryKey key = CreateOrOpenRegistryKey(HKEY_CURRENT_USER, std::wstring(kSteamKey) + L"\\Apps\\" + appId);
-    if (!key.IsOpen()) return false;
+    if (!key.IsValid()) return false;
     const auto installed = QueryRegistryDword(key.Get(), L"Installed");
     return installed && *installed != 0;
 }

@@ -6,16 +6,6 @@
 
 namespace {
 
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit) {
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        if (!visit(text.substr(0, end))) return;
-        if (end == std::string_view::npos) return;
-        text.remove_prefix(end + 1);
-    }
-}
-
 // A text of decimal digits only: no blanks, no sign, nothing after them and
 // nothing beyond 64 bits.
 std::optional<uint64_t> ParseDecimal(std::string_view text) {
@@ -111,7 +101,7 @@ int64_t RoundUpToGiB(int64_t bytes) {
 
 int32_t AddressWidthForMachine(std::string_view machine) {
     if (machine.empty()) return 0;
-    if (machine.find("64") != std::string_view::npos || machine == "s390x") return 64;
+    if (Contains(machine, "64") || machine == "s390x") return 64;
     return 32;
 }
 

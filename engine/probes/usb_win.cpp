@@ -59,11 +59,11 @@ static_assert(kIoctlNodeConnectionInformationExV2 == IOCTL_USB_GET_NODE_CONNECTI
 static_assert(sizeof(USB_NODE_INFORMATION) == kNodeInformationBytes);
 static_assert(offsetof(USB_NODE_INFORMATION, u.HubInformation.HubDescriptor.bNumberOfPorts) == kNodeInfoPortCountOffset);
 
-CFileHandle OpenUsbDevice(const std::wstring& path) {
-    return CFileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+CKernelHandle OpenUsbDevice(const std::wstring& path) {
+    return CKernelHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-bool Request(const CFileHandle& device, DWORD code, void* buffer, DWORD size, DWORD* returned = nullptr) {
+bool Request(const CKernelHandle& device, DWORD code, void* buffer, DWORD size, DWORD* returned = nullptr) {
     DWORD bytes = 0;
     const bool ok = DeviceIoControl(device.Get(), code, buffer, size, buffer, size, &bytes, nullptr) != FALSE;
     if (returned) *returned = bytes;
@@ -72,7 +72,7 @@ bool Request(const CFileHandle& device, DWORD code, void* buffer, DWORD size, DW
 
 // The root hub's name (without the "\\.\" prefix); empty when the controller
 // gives none.
-std::wstring RootHubName(const CFileHandle& controller) {
+std::wstring RootHubName(const CKernelHandle& controller) {
     // USB_ROOT_HUB_NAME: a 32-bit total length, then the name's characters.
     std::array<BYTE, kRootHubNameProbeBytes> probe{};
     if (!Request(controller, kIoctlRootHubName, probe.data(), kRootHubNameProbeBytes)) return {};
@@ -94,7 +94,7 @@ std::wstring RootHubName(const CFileHandle& controller) {
 }
 
 int32_t CountRootHubPorts(const std::wstring& hubName) {
-    const CFileHandle hub = OpenUsbDevice(L"\\\\.\\" + hubName);
+    const CKernelHandle hub = OpenUsbDevice(L"\\\\.\\" + hubName);
     if (!hub.IsValid()) return 0;
     std::array<BYTE, kNodeInformationBytes> nodeInformation{};
     if (!Request(hub, kIoctlNodeInformation, nodeInformation.data(), kNodeInformationBytes)) return 0;
@@ -133,7 +133,7 @@ int32_t CountUsbCompanionPorts() {
     int32_t count = 0;
     for (int number = 0; number < kHostControllerCount; ++number) {
         // The controller stays open while its root hub is examined.
-        const CFileHandle controller = OpenUsbDevice(L"\\\\.\\HCD" + std::to_wstring(number));
+        const CKernelHandle controller = OpenUsbDevice(L"\\\\.\\HCD" + std::to_wstring(number));
         if (!controller.IsValid()) continue;
         const std::wstring hubName = RootHubName(controller);
         if (hubName.empty()) continue;

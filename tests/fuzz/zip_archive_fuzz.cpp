@@ -9,20 +9,19 @@
 
 #include "shell/text_convert.h"
 #include "shell/zip_archive.h"
+#include "shell/text_util.h"
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
-
 // Relative, without a drive, and without any ".." component.
 bool StaysBelow(const std::wstring& name) {
-    if (!name.empty() && IsSeparator(name.front())) return false;
+    if (!name.empty() && IsSlashOrBackslash(name.front())) return false;
     const bool drive = name.size() >= 2 && name[1] == L':' &&
                        ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'A' && name[0] <= L'Z'));
     if (drive) return false;
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !IsSeparator(name[i])) continue;
+        if (i < name.size() && !IsSlashOrBackslash(name[i])) continue;
         if (i - start == 2 && name[start] == L'.' && name[start + 1] == L'.') return false;
         start = i + 1;
     }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "shell/profile.h"
 
 namespace {
@@ -16,6 +19,31 @@ TEST(TextUtil, TrimsOnlyTheGivenBlanks) {
         EXPECT_EQ(TrimBlanks(c.text, c.blanks), c.both) << c.text;
         EXPECT_EQ(TrimTrailingBlanks(c.text, c.blanks), c.trailing) << c.text;
     }
+}
+
+// The Linux probes read procfs, os-release and the hardware databases line
+// by line; a file written with CR LF reads as the same lines.
+TEST(TextUtil, SplitsLinesAtLfAndDropsTheCrOfCrLf) {
+    const struct { const char* text; std::vector<std::string> lines; } kCases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\rb\n", {"a\rb"}},  // a lone CR stays part of its line
+        {"\n", {""}},
+    };
+    for (const auto& c : kCases) {
+        std::vector<std::string> lines;
+        ForEachLine(c.text, [&](std::string_view line) {
+            lines.emplace_back(line);
+            return true;
+        });
+        EXPECT_EQ(lines, c.lines) << c.text;
+    }
+    int visited = 0;
+    ForEachLine("a\nb\nc", [&](std::string_view) { return ++visited < 2; });
+    EXPECT_EQ(visited, 2) << "stops when the visitor says so";
 }
 
 TEST(TextUtil, FoldsOnlyAsciiLetters) {

@@ -181,7 +181,7 @@ public:
     ScopedTestKey& operator=(const ScopedTestKey&) = delete;
 
     const std::wstring& Path() const { return path_; }
-    bool IsOpen() const { return key_.IsOpen(); }
+    bool IsOpen() const { return key_.IsValid(); }
 
     // Writes a value below the key (`subKey` relative to it, created). It
     // goes through the key's own handle, so it lands here also while the
@@ -240,7 +240,7 @@ class ScopedRegistryRedirect {
 public:
     ScopedRegistryRedirect(const std::wstring& userPath, const std::wstring& machinePath)
         : user_(CreateWritableKey(userPath)), machine_(CreateWritableKey(machinePath)) {
-        redirected_ = user_.IsOpen() && machine_.IsOpen() &&
+        redirected_ = user_.IsValid() && machine_.IsValid() &&
                       RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_.Get()) == ERROR_SUCCESS &&
                       RegOverridePredefKey(HKEY_CURRENT_USER, user_.Get()) == ERROR_SUCCESS;
     }

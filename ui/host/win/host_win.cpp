@@ -36,14 +36,14 @@ LRESULT CALLBACK TaskWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 
 // The window that receives the posted tasks: message-only, so it is never
 // shown, enumerated or sent broadcasts.
-CUniqueWindow MakeTaskWindow() {
+CWindowHandle MakeTaskWindow() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &TaskWindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kTaskWindowClassName;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    return CUniqueWindow(CreateWindowExW(0, kTaskWindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return {};
+    return CWindowHandle(CreateWindowExW(0, kTaskWindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          GetModuleHandleW(nullptr), nullptr));
 }
 
@@ -136,7 +136,7 @@ public:
             return;
         }
         auto owned = std::make_unique<CTask>(std::move(task));
-        if (PostMessageW(taskWindow_.get(), kRunTaskMessage, 0, reinterpret_cast<LPARAM>(owned.get()))) {
+        if (PostMessageW(taskWindow_.Get(), kRunTaskMessage, 0, reinterpret_cast<LPARAM>(owned.get()))) {
             owned.release();  // the message owns it now
         } else {
             CCTLog::Instance().Log(0, "CWinHost::Post", L"PostMessageW failed (%lu)", GetLastError());
@@ -146,7 +146,7 @@ public:
 private:
     // Declared first so that it outlives everything below that needs it.
     CGdiplusSession session_;
-    CUniqueWindow taskWindow_;
+    CWindowHandle taskWindow_;
     DWORD taskWindowError_ = 0;
     std::unique_ptr<CWinFonts> fonts_;
     CDibSurface measuringSurface_;

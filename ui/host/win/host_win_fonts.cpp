@@ -116,23 +116,23 @@ bool CWinFonts::DrawsEveryCharacter(const std::wstring& family, const std::wstri
     if (!unknown.empty()) {
         // GDI sees the registered face too (AddFontMemResourceEx) and says
         // which characters it has no glyph for.
-        const CUniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        const CMemoryDc dc(CreateCompatibleDC(nullptr));
         LOGFONTW wanted{};
         wanted.lfHeight = -16;
         wanted.lfCharSet = DEFAULT_CHARSET;
         family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
-        const CUniqueFont face(CreateFontIndirectW(&wanted));
+        const CFontHandle face(CreateFontIndirectW(&wanted));
         std::vector<WORD> glyphs(unknown.size(), 0);
         bool answered = false;
         if (dc && face) {
-            const HGDIOBJ before = SelectObject(dc.get(), face.get());
+            const HGDIOBJ before = SelectObject(dc.Get(), face.Get());
             // Only the face itself can answer, not one GDI put in its place.
             WCHAR selected[LF_FACESIZE] = {};
-            const bool isTheFace = GetTextFaceW(dc.get(), LF_FACESIZE, selected) > 0 &&
+            const bool isTheFace = GetTextFaceW(dc.Get(), LF_FACESIZE, selected) > 0 &&
                                    CompareStringOrdinal(selected, -1, family.c_str(), -1, TRUE) == CSTR_EQUAL;
-            answered = isTheFace && GetGlyphIndicesW(dc.get(), unknown.c_str(), static_cast<int>(unknown.size()),
+            answered = isTheFace && GetGlyphIndicesW(dc.Get(), unknown.c_str(), static_cast<int>(unknown.size()),
                                                      glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
-            SelectObject(dc.get(), before);
+            SelectObject(dc.Get(), before);
         }
         // Without an answer the face is trusted, as before the question.
         for (size_t i = 0; i < unknown.size(); ++i) {

@@ -55,7 +55,7 @@ private:
     // The registered bytes: GDI+ reads a memory font from them for as long
     // as the collection lives.
     std::vector<std::vector<std::byte>> fontBytes_;
-    std::vector<CUniqueFontResource> gdiFonts_;
+    std::vector<CFontResource> gdiFonts_;
     std::vector<std::wstring> privateFamilies_;
     std::map<std::wstring, std::wstring> aliases_;
     std::map<std::wstring, std::wstring> resolved_;  // cleared whenever the answer may change

@@ -40,7 +40,7 @@ bool CDibSurface::Resize(Size size) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    CUniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    CBitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || bits == nullptr) {
         CCTLog::Instance().Log(0, "CDibSurface::Resize", L"CreateDIBSection %dx%d failed (%lu)", size.cx, size.cy,
                                GetLastError());
@@ -52,13 +52,13 @@ bool CDibSurface::Resize(Size size) {
     if (view->GetLastStatus() != Gdiplus::Ok) return false;
 
     if (!dc_) {
-        dc_.reset(CreateCompatibleDC(nullptr));
+        dc_.Reset(CreateCompatibleDC(nullptr));
         if (!dc_) return false;
-        originalBitmap_ = SelectObject(dc_.get(), bitmap.get());
+        originalBitmap_ = SelectObject(dc_.Get(), bitmap.Get());
     } else {
         // The old view looks at the old bits: it goes before they do.
         view_.reset();
-        SelectObject(dc_.get(), bitmap.get());
+        SelectObject(dc_.Get(), bitmap.Get());
     }
     bitmap_ = std::move(bitmap);  // the previous bitmap, now deselected, is deleted here
     view_ = std::move(view);
@@ -87,7 +87,7 @@ constexpr double kDefaultDpi = 96.0;
 }  // namespace
 
 double PrimaryScreenScale() {
-    const CScreenDc screen;
+    const CScreenDc screen(GetDC(nullptr));
     const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
     return dpi > 0 ? dpi / kDefaultDpi : 1.0;
 }
@@ -102,9 +102,9 @@ double WindowScale(HWND window) {
     return PrimaryScreenScale();
 }
 
-CUniqueStream MemoryStream(std::span<const std::byte> bytes) {
-    if (bytes.size() > UINT_MAX) return nullptr;
-    return CUniqueStream(
+ComPtr<IStream> MemoryStream(std::span<const std::byte> bytes) {
+    if (bytes.size() > UINT_MAX) return {};
+    return ComPtr<IStream>(
         SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
 }
 
@@ -135,9 +135,9 @@ std::string EncodePng(Gdiplus::Bitmap& bitmap) {
         CCTLog::Instance().Log(0, "EncodePng", L"GDI+ has no PNG encoder");
         return {};
     }
-    CUniqueStream stream(SHCreateMemStream(nullptr, 0));
+    ComPtr<IStream> stream(SHCreateMemStream(nullptr, 0));
     if (!stream) return {};
-    const Gdiplus::Status status = bitmap.Save(stream.get(), &encoder, nullptr);
+    const Gdiplus::Status status = bitmap.Save(stream.Get(), &encoder, nullptr);
     if (status != Gdiplus::Ok) {
         CCTLog::Instance().Log(0, "EncodePng", L"saving as PNG failed with status %d", static_cast<int>(status));
         return {};

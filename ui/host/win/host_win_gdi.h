@@ -27,58 +27,65 @@ using std::min;
 #include <string>
 #include <type_traits>
 
+#include "shell/com_win.h"
+#include "shell/scoped_handle_win.h"
 #include "ui/toolkit/geometry.h"
 
 namespace ui::win {
 
 // --- Owners of the system's handles ---------------------------------------
 
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+template <typename H>
+struct GdiObjectTraits {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle object) { return object != nullptr; }
+    static void Close(Handle object) { DeleteObject(object); }
 };
-using CUniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-using CUniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using CBitmapHandle = ScopedHandle<GdiObjectTraits<HBITMAP>>;
+using CFontHandle = ScopedHandle<GdiObjectTraits<HFONT>>;
 
-struct MemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle dc) { return dc != nullptr; }
+    static void Close(Handle dc) { DeleteDC(dc); }
 };
-using CUniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+using CMemoryDc = ScopedHandle<MemoryDcTraits>;
 
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
+// The screen's device context of GetDC(nullptr), given back when it goes.
+struct ScreenDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle dc) { return dc != nullptr; }
+    static void Close(Handle dc) { ReleaseDC(nullptr, dc); }
 };
-using CUniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using CScreenDc = ScopedHandle<ScreenDcTraits>;
 
-struct WindowDeleter {
-    void operator()(HWND window) const { DestroyWindow(window); }
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle icon) { return icon != nullptr; }
+    static void Close(Handle icon) { DestroyIcon(icon); }
 };
-using CUniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using CIconHandle = ScopedHandle<IconTraits>;
+
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle window) { return window != nullptr; }
+    static void Close(Handle window) { DestroyWindow(window); }
+};
+using CWindowHandle = ScopedHandle<WindowTraits>;
 
 // A font registered with GDI for this process (AddFontMemResourceEx).
-struct FontResourceDeleter {
-    void operator()(HANDLE font) const { RemoveFontMemResourceEx(font); }
+struct FontResourceTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle font) { return font != nullptr; }
+    static void Close(Handle font) { RemoveFontMemResourceEx(font); }
 };
-using CUniqueFontResource = std::unique_ptr<void, FontResourceDeleter>;
-
-struct ComReleaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using CUniqueStream = std::unique_ptr<IStream, ComReleaser>;
-
-// The screen's device context, given back when it goes.
-class CScreenDc {
-public:
-    CScreenDc() : dc_(GetDC(nullptr)) {}
-    ~CScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    CScreenDc(const CScreenDc&) = delete;
-    CScreenDc& operator=(const CScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
+using CFontResource = ScopedHandle<FontResourceTraits>;
 
 // GDI+ for the life of the process: started once by the host, which is
 // never destroyed, so every GDI+ object it made is gone before a shutdown.
@@ -122,14 +129,14 @@ public:
     bool Resize(Size size);
     bool IsReady() const { return view_ != nullptr; }
     Size PixelSize() const { return size_; }
-    HDC Dc() const { return dc_.get(); }
+    HDC Dc() const { return dc_.Get(); }
     Gdiplus::Bitmap& View() const { return *view_; }
 
 private:
     // Declared in release order backwards: the GDI+ view goes first, then the
     // DC (which holds the bitmap selected), then the bitmap.
-    CUniqueBitmap bitmap_;
-    CUniqueMemoryDc dc_;
+    CBitmapHandle bitmap_;
+    CMemoryDc dc_;
     HGDIOBJ originalBitmap_ = nullptr;
     std::unique_ptr<Gdiplus::Bitmap> view_;
     Size size_;
@@ -149,6 +156,6 @@ std::string EncodePng(Gdiplus::Bitmap& bitmap);
 
 // A stream over a copy of the bytes (SHCreateMemStream); null when the
 // bytes are too many for it or memory is short.
-CUniqueStream MemoryStream(std::span<const std::byte> bytes);
+ComPtr<IStream> MemoryStream(std::span<const std::byte> bytes);
 
 }  // namespace ui::win

@@ -27,11 +27,11 @@ bool HasPngSignature(std::span<const std::byte> bytes) {
 
 std::unique_ptr<Gdiplus::Bitmap> DecodePngBitmap(std::span<const std::byte> bytes) {
     if (!HasPngSignature(bytes) || bytes.size() > INT_MAX) return nullptr;
-    const CUniqueStream stream = MemoryStream(bytes);
+    const ComPtr<IStream> stream = MemoryStream(bytes);
     if (!stream) return nullptr;
     // A bitmap from a stream decodes lazily and keeps the stream; the copy
     // below reads it whole while both are alive.
-    std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.get()));
+    std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.Get()));
     if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return nullptr;
     const UINT width = decoded->GetWidth();
     const UINT height = decoded->GetHeight();

@@ -96,7 +96,7 @@ CWinHostWindow::CWinHostWindow(IHostWindowEvents& events, const HostWindowOption
         CCTLog::Instance().Log(0, "CWinHostWindow::Create", L"CreateWindowExW failed (%lu)", GetLastError());
         return;
     }
-    hwnd_.reset(window);
+    hwnd_.Reset(window);
     scale_ = WindowScale(window);
     ApplySize();
 }
@@ -104,9 +104,9 @@ CWinHostWindow::CWinHostWindow(IHostWindowEvents& events, const HostWindowOption
 CWinHostWindow::~CWinHostWindow() {
     if (!hwnd_) return;
     // The messages of the window's own destruction find no object any more.
-    SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_.Get(), GWLP_USERDATA, 0);
     if (modalRunning_ && owner_ && !owner_->IsInputEnabled()) owner_->SetInputEnabled(true);
-    hwnd_.reset();
+    hwnd_.Reset();
 }
 
 LRESULT CALLBACK CWinHostWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -269,12 +269,12 @@ void CWinHostWindow::OnMouseButton(UINT message, LPARAM lParam) {
     if (pressed) {
         // The release reaches this window even outside it, as the toolkit's
         // buttons expect.
-        SetCapture(hwnd_.get());
+        SetCapture(hwnd_.Get());
         events_.OnMouseDown(button, at);
     } else {
         const bool anyHeld = (GetKeyState(VK_LBUTTON) < 0) || (GetKeyState(VK_RBUTTON) < 0) ||
                              (GetKeyState(VK_MBUTTON) < 0);
-        if (!anyHeld && GetCapture() == hwnd_.get()) ReleaseCapture();
+        if (!anyHeld && GetCapture() == hwnd_.Get()) ReleaseCapture();
         events_.OnMouseUp(button, at);
     }
 }
@@ -323,7 +323,7 @@ void CWinHostWindow::PresentLayered() {
     blend.BlendOp = AC_SRC_OVER;
     blend.SourceConstantAlpha = 255;
     blend.AlphaFormat = AC_SRC_ALPHA;  // the surface's own premultiplied alpha
-    if (!UpdateLayeredWindow(hwnd_.get(), nullptr, nullptr, &extent, surface_.Dc(), &origin, 0, &blend, ULW_ALPHA)) {
+    if (!UpdateLayeredWindow(hwnd_.Get(), nullptr, nullptr, &extent, surface_.Dc(), &origin, 0, &blend, ULW_ALPHA)) {
         CCTLog::Instance().Log(0, "CWinHostWindow::PresentLayered", L"UpdateLayeredWindow failed (%lu)",
                                GetLastError());
     }
@@ -331,7 +331,7 @@ void CWinHostWindow::PresentLayered() {
 
 void CWinHostWindow::ScheduleLayeredRepaint() {
     if (layeredRepaintPosted_ || !hwnd_) return;
-    layeredRepaintPosted_ = PostMessageW(hwnd_.get(), kLayeredRepaintMessage, 0, 0) != FALSE;
+    layeredRepaintPosted_ = PostMessageW(hwnd_.Get(), kLayeredRepaintMessage, 0, 0) != FALSE;
 }
 
 DWORD CWinHostWindow::NativeExStyle() const {
@@ -366,7 +366,7 @@ void CWinHostWindow::ApplySize() {
     const Size pixels = SurfacePixelSize();
     if (!surface_.Resize(pixels)) return;
     if (hwnd_) {
-        SetWindowPos(hwnd_.get(), nullptr, 0, 0, pixels.cx, pixels.cy,
+        SetWindowPos(hwnd_.Get(), nullptr, 0, 0, pixels.cx, pixels.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     InvalidateAll();
@@ -381,25 +381,25 @@ void CWinHostWindow::Show() {
         PaintSurface({0, 0, size.cx, size.cy});
         PresentLayered();
     }
-    ShowWindow(hwnd_.get(), SW_SHOW);
+    ShowWindow(hwnd_.Get(), SW_SHOW);
 }
 
 void CWinHostWindow::Hide() {
-    if (hwnd_) ShowWindow(hwnd_.get(), SW_HIDE);
+    if (hwnd_) ShowWindow(hwnd_.Get(), SW_HIDE);
 }
 
-bool CWinHostWindow::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_.get()); }
+bool CWinHostWindow::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_.Get()); }
 
 void CWinHostWindow::SetTitle(const std::wstring& title) {
-    if (hwnd_) SetWindowTextW(hwnd_.get(), title.c_str());
+    if (hwnd_) SetWindowTextW(hwnd_.Get(), title.c_str());
 }
 
 std::wstring CWinHostWindow::Title() const {
     if (!hwnd_) return {};
-    const int length = GetWindowTextLengthW(hwnd_.get());
+    const int length = GetWindowTextLengthW(hwnd_.Get());
     if (length <= 0) return {};
     std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hwnd_.get(), title.data(), length + 1);
+    const int copied = GetWindowTextW(hwnd_.Get(), title.data(), length + 1);
     title.resize(static_cast<size_t>(std::max(0, copied)));
     return title;
 }
@@ -411,11 +411,11 @@ void CWinHostWindow::SetStyle(uint32_t style, uint32_t exStyle) {
     exStyle_ = exStyle;
     if (!hwnd_) return;
     constexpr DWORD kStateBits = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE;
-    const auto current = static_cast<DWORD>(GetWindowLongPtrW(hwnd_.get(), GWL_STYLE));
+    const auto current = static_cast<DWORD>(GetWindowLongPtrW(hwnd_.Get(), GWL_STYLE));
     const DWORD native = (static_cast<DWORD>(style) & ~kStateBits) | (current & kStateBits);
-    SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, static_cast<LONG_PTR>(native));
-    SetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE, static_cast<LONG_PTR>(NativeExStyle()));
-    SetWindowPos(hwnd_.get(), nullptr, 0, 0, 0, 0,
+    SetWindowLongPtrW(hwnd_.Get(), GWL_STYLE, static_cast<LONG_PTR>(native));
+    SetWindowLongPtrW(hwnd_.Get(), GWL_EXSTYLE, static_cast<LONG_PTR>(NativeExStyle()));
+    SetWindowPos(hwnd_.Get(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -423,7 +423,7 @@ void CWinHostWindow::SetTransparent(bool transparent) {
     if (transparent == transparent_) return;
     transparent_ = transparent;
     if (!hwnd_) return;
-    SetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE, static_cast<LONG_PTR>(NativeExStyle()));
+    SetWindowLongPtrW(hwnd_.Get(), GWL_EXSTYLE, static_cast<LONG_PTR>(NativeExStyle()));
     InvalidateAll();
 }
 
@@ -439,19 +439,19 @@ void CWinHostWindow::SetProgramIcon(int resourceId) {
     // Alt+Tab the big one, the caption and the window list the small one),
     // not one bitmap scaled by the shell.
     const auto load = [resourceId](int widthMetric, int heightMetric) {
-        return CUniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+        return CIconHandle(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                                                          IMAGE_ICON, GetSystemMetrics(widthMetric),
                                                          GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR)));
     };
-    CUniqueIcon bigIcon = load(SM_CXICON, SM_CYICON);
-    CUniqueIcon smallIcon = load(SM_CXSMICON, SM_CYSMICON);
+    CIconHandle bigIcon = load(SM_CXICON, SM_CYICON);
+    CIconHandle smallIcon = load(SM_CXSMICON, SM_CYSMICON);
     if (!bigIcon || !smallIcon) {
         CCTLog::Instance().Log(0, "CWinHostWindow::SetProgramIcon", L"icon resource %d not loaded (%lu)", resourceId,
                                static_cast<unsigned long>(GetLastError()));
         return;
     }
-    SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
-    SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    SendMessageW(hwnd_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
+    SendMessageW(hwnd_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
     // The window no longer shows the previous ones.
     bigIcon_ = std::move(bigIcon);
     smallIcon_ = std::move(smallIcon);
@@ -465,10 +465,10 @@ void CWinHostWindow::Resize(Size size) {
 void CWinHostWindow::Center() {
     if (!hwnd_) return;
     RECT window{};
-    if (!GetWindowRect(hwnd_.get(), &window)) return;
+    if (!GetWindowRect(hwnd_.Get(), &window)) return;
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    const RECT work = WorkAreaOf(owner_ ? owner_->Handle() : hwnd_.get());
+    const RECT work = WorkAreaOf(owner_ ? owner_->Handle() : hwnd_.Get());
     RECT area = work;
     if (owner_ && owner_->Handle() && IsWindowVisible(owner_->Handle()) && !IsIconic(owner_->Handle())) {
         GetWindowRect(owner_->Handle(), &area);
@@ -479,17 +479,17 @@ void CWinHostWindow::Center() {
     // the screen, where its drag area can be reached.
     left = std::max<int>(work.left, std::min<int>(left, work.right - width));
     top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
-    SetWindowPos(hwnd_.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_.Get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CWinHostWindow::Minimize() {
-    if (hwnd_) ShowWindow(hwnd_.get(), SW_MINIMIZE);
+    if (hwnd_) ShowWindow(hwnd_.Get(), SW_MINIMIZE);
 }
 void CWinHostWindow::Maximize() {
-    if (hwnd_) ShowWindow(hwnd_.get(), SW_MAXIMIZE);
+    if (hwnd_) ShowWindow(hwnd_.Get(), SW_MAXIMIZE);
 }
 void CWinHostWindow::Restore() {
-    if (hwnd_) ShowWindow(hwnd_.get(), SW_RESTORE);
+    if (hwnd_) ShowWindow(hwnd_.Get(), SW_RESTORE);
 }
 
 // The system's own move loop, as when the caption is dragged; it returns
@@ -499,7 +499,7 @@ void CWinHostWindow::StartMove() {
     POINT cursor{};
     GetCursorPos(&cursor);
     ReleaseCapture();
-    SendMessageW(hwnd_.get(), WM_NCLBUTTONDOWN, HTCAPTION,
+    SendMessageW(hwnd_.Get(), WM_NCLBUTTONDOWN, HTCAPTION,
                  MAKELPARAM(static_cast<WORD>(static_cast<short>(cursor.x)),
                             static_cast<WORD>(static_cast<short>(cursor.y))));
     trackingLeave_ = false;  // the move loop may have eaten the leave notice
@@ -507,7 +507,7 @@ void CWinHostWindow::StartMove() {
 
 void CWinHostWindow::SetInputEnabled(bool enabled) {
     inputEnabled_ = enabled;
-    if (hwnd_) EnableWindow(hwnd_.get(), enabled ? TRUE : FALSE);
+    if (hwnd_) EnableWindow(hwnd_.Get(), enabled ? TRUE : FALSE);
 }
 
 void CWinHostWindow::Invalidate(const Rect& rect) {
@@ -518,7 +518,7 @@ void CWinHostWindow::Invalidate(const Rect& rect) {
         ScheduleLayeredRepaint();
     } else {
         const RECT native = ToRECT(pixels);
-        InvalidateRect(hwnd_.get(), &native, FALSE);
+        InvalidateRect(hwnd_.Get(), &native, FALSE);
     }
 }
 
@@ -529,7 +529,7 @@ void CWinHostWindow::InvalidateAll() {
         layeredDirty_ = {0, 0, size.cx, size.cy};
         ScheduleLayeredRepaint();
     } else {
-        InvalidateRect(hwnd_.get(), nullptr, FALSE);
+        InvalidateRect(hwnd_.Get(), nullptr, FALSE);
     }
 }
 
@@ -538,16 +538,16 @@ void CWinHostWindow::SetCursor(CursorShape cursor) {
     if (!hwnd_) return;
     // Over the window now: the new shape at once, not at the next move.
     POINT at{};
-    if (GetCursorPos(&at) && WindowFromPoint(at) == hwnd_.get()) ::SetCursor(CursorHandle());
+    if (GetCursorPos(&at) && WindowFromPoint(at) == hwnd_.Get()) ::SetCursor(CursorHandle());
 }
 
 void CWinHostWindow::SetTimer(uint32_t timerId, uint32_t intervalMs) {
     // The same id on the same window replaces the running timer.
-    if (hwnd_) ::SetTimer(hwnd_.get(), timerId, std::max<UINT>(intervalMs, USER_TIMER_MINIMUM), nullptr);
+    if (hwnd_) ::SetTimer(hwnd_.Get(), timerId, std::max<UINT>(intervalMs, USER_TIMER_MINIMUM), nullptr);
 }
 
 void CWinHostWindow::KillTimer(uint32_t timerId) {
-    if (hwnd_) ::KillTimer(hwnd_.get(), timerId);
+    if (hwnd_) ::KillTimer(hwnd_.Get(), timerId);
 }
 
 int CWinHostWindow::RunModal() {
@@ -582,7 +582,7 @@ void CWinHostWindow::EndModal(int code) {
     modalCode_ = code;
     modalEnded_ = true;
     // Wakes the loop should this come from outside a message it dispatched.
-    PostMessageW(hwnd_.get(), WM_NULL, 0, 0);
+    PostMessageW(hwnd_.Get(), WM_NULL, 0, 0);
 }
 
 Size CWinHostWindow::PaintInto(std::vector<Argb>& pixels) {

@@ -22,8 +22,8 @@ public:
     CWinHostWindow& operator=(const CWinHostWindow&) = delete;
 
     // False when the system refused the native window (logged).
-    bool IsCreated() const { return hwnd_ != nullptr; }
-    HWND Handle() const { return hwnd_.get(); }
+    bool IsCreated() const { return hwnd_.IsValid(); }
+    HWND Handle() const { return hwnd_.Get(); }
 
     void Show() override;
     void Hide() override;
@@ -101,9 +101,9 @@ private:
     bool layeredRepaintPosted_ = false;
     CDibSurface surface_;
     // Released after the window that shows them.
-    CUniqueIcon bigIcon_;
-    CUniqueIcon smallIcon_;
-    CUniqueWindow hwnd_;
+    CIconHandle bigIcon_;
+    CIconHandle smallIcon_;
+    CWindowHandle hwnd_;
 };
 
 }  // namespace ui::win
