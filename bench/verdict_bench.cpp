@@ -25,14 +25,9 @@ ProbedFacts GamingLaptop() {
         {L"Intel(R) UHD Graphics 630", L"27.20.100.8280", L""},
         {L"NVIDIA GeForce GTX 1060", L"27.21.14.5671", L""},
     };
-    AdapterSelection selection = SelectAdapters(controllers, TestOverrides{});
-    ProbedFacts facts;
-    facts.gpuNames = std::move(selection.gpuNames);
-    facts.display = std::move(selection.display);
-    facts.normalized = std::move(selection.normalized);
-    facts.system = {64, int64_t{16} << 30, 3, L"Microsoft Windows 10 Home"};
-    facts.cpuBrand = L"Intel(R) Core(TM) i7-8750H CPU @ 2.20GHz";
-    return facts;
+    return CombineFacts(SelectAdapters(controllers, TestOverrides{}),
+                        {64, int64_t{16} << 30, 3, L"Microsoft Windows 10 Home"},
+                        L"Intel(R) Core(TM) i7-8750H CPU @ 2.20GHz");
 }
 
 const VerdictQuestions kLaptopWithoutSteamVr{[] { return true; }, [] { return false; }};

@@ -28,12 +28,7 @@ void CCheckEnv::ReadFromJsonFile() {
 int32_t CCheckEnv::ProbeGraphicsAdapters() {
     std::vector<VideoControllerInfo> controllers;
     if (!probes_.EnumerateVideoControllers(controllers)) return 1;
-    AdapterSelection selection = SelectAdapters(controllers, ReadTestOverrides());
-    gpuNames_ = std::move(selection.gpuNames);
-    display_.gpuName = std::move(selection.display.gpuName);
-    display_.driverVersion = std::move(selection.display.driverVersion);
-    normalized_.gpuName = std::move(selection.normalized.gpuName);
-    normalized_.driverVersion = std::move(selection.normalized.driverVersion);
+    adapters_ = SelectAdapters(controllers, ReadTestOverrides());
     return 0;
 }
 
@@ -42,13 +37,10 @@ void CCheckEnv::Work() {
     CCTLog::Instance().Log(2, "CCheckEnv::Work", L"Start work...");
 
     const TestOverrides overrides = ReadTestOverrides();
-    ProbedFacts facts;
-    facts.system = probes_.ProbeSystem();
-    facts.system.osCaption = ApplyOsOverride(facts.system.osCaption, overrides);
-    facts.cpuBrand = ApplyCpuOverride(probes_.GetCpuBrand(), overrides);
-    facts.gpuNames = gpuNames_;
-    facts.display = display_;
-    facts.normalized = normalized_;
+    SystemFacts system = probes_.ProbeSystem();
+    system.osCaption = ApplyOsOverride(system.osCaption, overrides);
+    const ProbedFacts facts =
+        CombineFacts(adapters_, std::move(system), ApplyCpuOverride(probes_.GetCpuBrand(), overrides));
 
     const VerdictQuestions questions{
         [this] { return laptopAnswer_ = IsLaptop(probes_); },

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/adapter_selection.h"
 #include "engine/check_types.h"
 #include "engine/probes/probes.h"
 #include "engine/probes/steam_helper.h"
@@ -40,7 +41,7 @@ public:
 
     const VerdictResults& Results() const { return results_; }
     int32_t DriverFlags() const { return results_.driverFlags; }
-    const std::vector<std::wstring>& GpuNames() const { return gpuNames_; }
+    const std::vector<std::wstring>& GpuNames() const { return adapters_.gpuNames; }
     const HardwareInventory& Display() const { return display_; }
     const HardwareInventory& Normalized() const { return normalized_; }
     const RuleSet& Rules() const { return rules_; }
@@ -61,7 +62,7 @@ private:
     CSteamHelper& steam_;
 
     VerdictResults results_;
-    std::vector<std::wstring> gpuNames_;
+    AdapterSelection adapters_;  // what the adapter probe chose, before the verdict
     HardwareInventory display_;
     HardwareInventory normalized_;
     RuleSet rules_;

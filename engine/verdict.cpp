@@ -256,6 +256,16 @@ private:
 
 }  // namespace
 
+ProbedFacts CombineFacts(AdapterSelection adapters, SystemFacts system, std::wstring cpuBrand) {
+    ProbedFacts facts;
+    facts.gpuNames = std::move(adapters.gpuNames);
+    facts.display = std::move(adapters.display);
+    facts.normalized = std::move(adapters.normalized);
+    facts.system = std::move(system);
+    facts.cpuBrand = std::move(cpuBrand);
+    return facts;
+}
+
 Verdict ClassifyMachine(const RuleSet& rules, const ProbedFacts& facts, const VerdictQuestions& questions) {
     return Classification(rules, facts, questions).Run();
 }

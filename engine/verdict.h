@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/adapter_selection.h"
 #include "engine/check_types.h"
 #include "engine/driver_rules.h"
 #include "engine/match_and_set.h"
@@ -46,6 +47,10 @@ struct ProbedFacts {
     SystemFacts system;            // caption after "testos"
     std::wstring cpuBrand;         // after "testcpu"
 };
+
+// The facts of one check: the adapter probe's selection, the system probe
+// and the processor brand, each already through its overrides.
+ProbedFacts CombineFacts(AdapterSelection adapters, SystemFacts system, std::wstring cpuBrand);
 
 // The two questions the verdict asks the machine while it runs.
 struct VerdictQuestions {

@@ -28,14 +28,9 @@ ProbedFacts FactsOf(const Machine& machine) {
     for (const Controller& controller : machine.controllers) {
         controllers.push_back({controller.description, controller.driverVersion, L""});
     }
-    AdapterSelection selection = SelectAdapters(controllers, TestOverrides{});
-    ProbedFacts facts;
-    facts.gpuNames = std::move(selection.gpuNames);
-    facts.display = std::move(selection.display);
-    facts.normalized = std::move(selection.normalized);
-    facts.system = {machine.addressWidth, machine.memoryBytes, machine.usbPortCount, machine.osCaption};
-    facts.cpuBrand = machine.cpuBrand;
-    return facts;
+    return CombineFacts(SelectAdapters(controllers, TestOverrides{}),
+                        {machine.addressWidth, machine.memoryBytes, machine.usbPortCount, machine.osCaption},
+                        machine.cpuBrand);
 }
 
 Verdict Classify(const RuleSet& rules, const Machine& machine, bool laptop, bool steamVr) {
