@@ -42,7 +42,7 @@ const wchar_t* CKALOBase::GetLangText(const wchar_t* key) { return langConfig_.G
 void CKALOBase::CreateOpenFolder(const std::wstring& folder) const {
     // Also for a folder that exists: a link planted in its place is replaced.
     if (CreateDirectoryTree(folder, true)) return;
-    CCTLog::Instance().Log(0, kInitTag, L"Couldn't create directory[%ls]", folder.c_str());
+    CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"Couldn't create directory[%ls]", folder.c_str());
 }
 
 bool CKALOBase::Init(const std::wstring& programName, bool goOn) {
@@ -50,7 +50,7 @@ bool CKALOBase::Init(const std::wstring& programName, bool goOn) {
     dataFolderError_ = 0;
     if (dataFolder_.empty() || (!PathExists(dataFolder_) && !CreateDirectoryTree(dataFolder_, true))) {
         dataFolderError_ = dataFolder_.empty() ? ENOENT : LastSystemError();
-        CCTLog::Instance().Log(0, kInitTag, L"Couldn't create directory[%ls]", dataFolder_.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"Couldn't create directory[%ls]", dataFolder_.c_str());
         if (!goOn) return false;
         // Without any data folder every path below would start at the root
         // of the file system; there is nothing sensible left to prepare.

@@ -73,7 +73,7 @@ void MinimumConfigHelper::LoadFile(const std::wstring& path) {
     table_.clear();
     const auto text = ReadRuleSetDocumentText(path, kLoadTag);
     if (!text) {
-        CCTLog::Instance().Log(0, kLoadTag, L"open config file failed. file=%ls", path.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLoadTag, L"open config file failed. file=%ls", path.c_str());
         return;
     }
     table_ = ParseMinimumConfigTable(*text, path);
@@ -83,6 +83,6 @@ std::optional<std::wstring> MinimumConfigHelper::GetConfigPath() const {
     const RuleSetCandidates candidates{checkHelper_.CachePath(), folders_.programFolder, folders_.tempFolder, false};
     const std::wstring path = ChooseDocument(candidates, HasMinimumConfiguration, kPathTag);
     if (!path.empty()) return path;
-    CCTLog::Instance().Log(0, kPathTag, L"config file does not exists or is invalid");
+    CCTLog::Instance().Log(LogLevel::Error, kPathTag, L"config file does not exists or is invalid");
     return std::nullopt;
 }

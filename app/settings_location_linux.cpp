@@ -63,7 +63,7 @@ bool SaveProgramSetting(const std::wstring& section, const std::wstring& key, co
     const size_t slash = path.rfind(L'/');
     if (path.empty() || slash == std::wstring::npos) return false;
     if (slash > 0 && !EnsurePrivateFolder(WideToUtf8(path.substr(0, slash)))) {
-        CCTLog::Instance().Log(0, "SaveProgramSetting", L"cannot create the settings folder (%ls): %ls",
+        CCTLog::Instance().Log(LogLevel::Error, "SaveProgramSetting", L"cannot create the settings folder (%ls): %ls",
                                SystemErrorText(LastSystemError()).c_str(), path.substr(0, slash).c_str());
         return false;
     }

@@ -80,7 +80,7 @@ bool SaveProgramSetting(const std::wstring& section, const std::wstring& key, co
     // access list, which is private to the user already.
     const std::wstring folder = path.substr(0, separator);
     if (!IsFolder(folder) && !CreateDirectoryTree(folder, false)) {
-        CCTLog::Instance().Log(0, "SaveProgramSetting", L"cannot create the settings folder (%ls): %ls",
+        CCTLog::Instance().Log(LogLevel::Error, "SaveProgramSetting", L"cannot create the settings folder (%ls): %ls",
                                SystemErrorText(LastSystemError()).c_str(), folder.c_str());
         return false;
     }

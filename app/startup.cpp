@@ -45,7 +45,7 @@ StartupResult StartServices(const StartupRequest& request) {
                                 ": " + WideToUtf8(SystemErrorText(base.DataFolderError())));
     }
     SetSettingsFilePath(request.settingsFile);
-    CCTLog::Instance().SetMaxLevel(3);
+    CCTLog::Instance().SetMaxLevel(kLogLimitRunning);
     if (request.onLogOpen) request.onLogOpen();
 
     CLangConfig& languages = base.LangConfig();

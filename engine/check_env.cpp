@@ -34,7 +34,7 @@ int32_t CCheckEnv::ProbeGraphicsAdapters() {
 
 void CCheckEnv::Work() {
     ReadFromJsonFile();
-    CCTLog::Instance().Log(2, "CCheckEnv::Work", L"Start work...");
+    CCTLog::Instance().Log(LogLevel::Progress, "CCheckEnv::Work", L"Start work...");
 
     const TestOverrides overrides = ReadTestOverrides();
     SystemFacts system = probes_.ProbeSystem();

@@ -60,7 +60,7 @@ MinimumConfigRow ReadRow(const Json::Value& entry, unsigned index, const std::ws
         if (!IsPresent(value)) continue;
         const std::optional<std::string> text = JsonText(*value, JsonIntegerWidth::Bits64);
         if (!text) {
-            CCTLog::Instance().Log(0, kLoadTag, L"minimum_configuration entry %u member %ls is not text. file=%ls",
+            CCTLog::Instance().Log(LogLevel::Error, kLoadTag, L"minimum_configuration entry %u member %ls is not text. file=%ls",
                                    index, member.name, path.c_str());
             continue;
         }
@@ -83,36 +83,36 @@ MinimumConfigTable ParseMinimumConfigTable(std::string_view text, const std::wst
     MinimumConfigTable table;
     Json::Value root;
     if (!ParseJson(text, root)) {
-        log.Log(0, kLoadTag, L"parse config file failed. file=%ls", path.c_str());
+        log.Log(LogLevel::Error, kLoadTag, L"parse config file failed. file=%ls", path.c_str());
         return table;
     }
     if (!root.isObject()) {
-        log.Log(0, kLoadTag, L"config root node not is object file=%ls", path.c_str());
+        log.Log(LogLevel::Error, kLoadTag, L"config root node not is object file=%ls", path.c_str());
         return table;
     }
     const Json::Value* body = JsonMember(root, "body");
     if (!IsPresent(body)) {
-        log.Log(0, kLoadTag, L"config body node is null file=%ls", path.c_str());
+        log.Log(LogLevel::Error, kLoadTag, L"config body node is null file=%ls", path.c_str());
         return table;
     }
     // A body that is no object has no list either.
     const Json::Value* list = JsonMember(*body, "minimum_configuration");
     if (list == nullptr || !list->isArray()) {
-        log.Log(0, kLoadTag, L"config minimum_configuration node not is array file=%ls", path.c_str());
+        log.Log(LogLevel::Error, kLoadTag, L"config minimum_configuration node not is array file=%ls", path.c_str());
         return table;
     }
     for (Json::ArrayIndex index = 0; index < list->size(); ++index) {
         const Json::Value& entry = (*list)[index];
         if (entry.isNull()) continue;
         if (!entry.isObject()) {
-            log.Log(0, kLoadTag, L"minimum_configuration entry %u is not an object. file=%ls", index, path.c_str());
+            log.Log(LogLevel::Error, kLoadTag, L"minimum_configuration entry %u is not an object. file=%ls", index, path.c_str());
             continue;
         }
         const Json::Value* lang = JsonMember(entry, "lang");
         if (!IsPresent(lang)) continue;
         const std::optional<std::string> langText = JsonText(*lang, JsonIntegerWidth::Bits64);
         if (!langText) {
-            log.Log(0, kLoadTag, L"minimum_configuration entry %u lang is not text. file=%ls", index, path.c_str());
+            log.Log(LogLevel::Error, kLoadTag, L"minimum_configuration entry %u lang is not text. file=%ls", index, path.c_str());
             continue;
         }
         const std::wstring code = ThroughCodePage936(*langText);

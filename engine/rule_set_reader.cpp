@@ -77,7 +77,7 @@ void LoadRuleSetBody(const Json::Value& root, RuleSet& rules, const std::wstring
     if (body.isNull()) return;
     if (!body.isObject()) {
         // Served documents always carry an object; anything else loads nothing.
-        CCTLog::Instance().Log(0, kLogTag, L"config body is not an object. file=%ls", pathForLog.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config body is not an object. file=%ls", pathForLog.c_str());
         return;
     }
     for (const RuleListKey& entry : kRuleListKeys) {
@@ -93,11 +93,11 @@ void LoadRuleSetBody(const Json::Value& root, RuleSet& rules, const std::wstring
 std::optional<RuleSet> ParseRuleSet(std::string_view text, const std::wstring& pathForLog) {
     Json::Value root;
     if (!ParseJson(text, root)) {
-        CCTLog::Instance().Log(0, kLogTag, L"parse config file failed. file=%ls", pathForLog.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"parse config file failed. file=%ls", pathForLog.c_str());
         return std::nullopt;
     }
     if (!root.isNull() && !root.isObject()) {
-        CCTLog::Instance().Log(0, kLogTag, L"error config file. file=%ls", pathForLog.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"error config file. file=%ls", pathForLog.c_str());
         return std::nullopt;
     }
     RuleSet rules;
@@ -108,7 +108,7 @@ std::optional<RuleSet> ParseRuleSet(std::string_view text, const std::wstring& p
 bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules) {
     const auto text = ReadRuleSetDocumentText(path, kLogTag);
     if (!text) {
-        CCTLog::Instance().Log(0, kLogTag, L"open config file failed. file=%ls", path.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"open config file failed. file=%ls", path.c_str());
         return false;
     }
     std::optional<RuleSet> parsed = ParseRuleSet(*text, path);
@@ -120,7 +120,7 @@ bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules) {
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules) {
     const std::wstring path = ChooseDocument(candidates, IsJsonDocument, kLogTag);
     if (path.empty()) {
-        CCTLog::Instance().Log(0, kLogTag, L"config file does not exists or is invalid");
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file does not exists or is invalid");
         return {};
     }
     return LoadRuleSetFile(path, rules) ? path : std::wstring{};

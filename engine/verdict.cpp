@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/matching.h"
-#include "shell/wide_format.h"
 #include "shell/text_util.h"
+#include "shell/wide_format.h"
 
 namespace {
 

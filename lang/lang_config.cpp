@@ -47,7 +47,7 @@ bool CLangConfig::LoadLangRes(const std::wstring& code, const std::wstring& appN
     const std::wstring file = Join({currentLanguageFolder_, appName + L".lang"});
 
     if (!PathExists(file)) {
-        CCTLog::Instance().Log(0, kLoadTag, L"file not found; file:%ls", file.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLoadTag, L"file not found; file:%ls", file.c_str());
         return false;
     }
     // A pack that is no regular file, or absurdly large, is no pack.
@@ -55,11 +55,11 @@ bool CLangConfig::LoadLangRes(const std::wstring& code, const std::wstring& appN
     std::optional<LangTextTable> table;
     if (bytes.ok()) table = ParseLangPack(std::as_bytes(std::span(bytes.bytes.data(), bytes.bytes.size())));
     if (!table) {
-        CCTLog::Instance().Log(0, kLoadTag, L"load file failed; file:%ls", file.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLoadTag, L"load file failed; file:%ls", file.c_str());
         return false;
     }
     if (table->empty()) {
-        CCTLog::Instance().Log(0, kLoadTag, L"file content is empty; file:%ls", file.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLoadTag, L"file content is empty; file:%ls", file.c_str());
         return false;
     }
     texts_ = std::move(*table);

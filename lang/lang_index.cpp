@@ -58,7 +58,7 @@ LangPackInfo InfoOf(const std::string& code, const Json::Value& member) {
 bool CLangConfig::InitDefaultLangResByLangZip(int resourceId, const std::wstring& resourceType) {
     const auto archive = FindEmbeddedResource(resourceType, resourceId);
     if (!archive) {
-        CCTLog::Instance().Log(0, kInitTag, L"unzip IDR_ZIP_LANG file failed(resource not found)");
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"unzip IDR_ZIP_LANG file failed(resource not found)");
         return false;
     }
     return ReadIndexFromArchive(*archive);
@@ -67,27 +67,27 @@ bool CLangConfig::InitDefaultLangResByLangZip(int resourceId, const std::wstring
 bool CLangConfig::ReadIndexFromArchive(std::span<const std::byte> archive) {
     CZipArchive zip;
     if (const int opened = zip.Open(archive.data(), archive.size()); opened != kZipOk) {
-        CCTLog::Instance().Log(0, kInitTag, L"unzip IDR_ZIP_LANG file failed(openzip, err=%d)", opened);
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"unzip IDR_ZIP_LANG file failed(openzip, err=%d)", opened);
         return false;
     }
     ZipEntry entry;
     const int found = zip.FindEntry(kLangIndexFileName, entry);
     if (found == kZipNotFound) {
-        CCTLog::Instance().Log(0, kInitTag, L"not find file defaultlangconfig.json");
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"not find file defaultlangconfig.json");
         return false;
     }
     if (found != kZipOk) {
-        CCTLog::Instance().Log(0, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err=%d)", found);
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err=%d)", found);
         return false;
     }
     if (entry.uncompressedSize == 0) {
-        CCTLog::Instance().Log(0, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err: dwSize == 0)");
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err: dwSize == 0)");
         return false;
     }
     std::string text(static_cast<size_t>(entry.uncompressedSize), '\0');
     if (const int unpacked = zip.UnpackToBuffer(entry.index, std::as_writable_bytes(std::span(text)));
         unpacked != kZipOk) {
-        CCTLog::Instance().Log(0, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err=%d)", unpacked);
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"unzip file failed(src=defaultlangconfig.json,err=%d)", unpacked);
         return false;
     }
     return ParseDefaultLangConfig(text) == kLangIndexParsed;
@@ -96,17 +96,17 @@ bool CLangConfig::ReadIndexFromArchive(std::span<const std::byte> archive) {
 int CLangConfig::ParseDefaultLangConfig(std::string_view text) {
     Json::Value root;
     if (!ParseJson(text, root)) {
-        CCTLog::Instance().Log(0, kParseTag, L"defaultlangconfig.json parse error.");
+        CCTLog::Instance().Log(LogLevel::Error, kParseTag, L"defaultlangconfig.json parse error.");
         return kLangIndexNotJson;
     }
     if (!root.isNull() && !root.isObject()) {
-        CCTLog::Instance().Log(0, kParseTag, L"error defaultlangconfig root isn't object.");
+        CCTLog::Instance().Log(LogLevel::Error, kParseTag, L"error defaultlangconfig root isn't object.");
         return kLangIndexNotObject;
     }
     const Json::Value& constRoot = root;  // reading must not add members
     const Json::Value& languages = constRoot["lang"];
     if (!languages.isObject()) {
-        CCTLog::Instance().Log(0, kParseTag, L"error defaultlangconfig langNode is empty.");
+        CCTLog::Instance().Log(LogLevel::Error, kParseTag, L"error defaultlangconfig langNode is empty.");
         return kLangIndexNotObject;
     }
     for (const std::string& code : languages.getMemberNames()) {

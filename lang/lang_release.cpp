@@ -7,8 +7,8 @@
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
-#include "shell/zip_archive.h"
 #include "shell/text_util.h"
+#include "shell/zip_archive.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ bool CLangConfig::ReleaseDefaultLangRes(int resourceId, const std::wstring& reso
                                         const std::wstring& appName) {
     const auto archive = FindEmbeddedResource(resourceType, resourceId);
     if (!archive) {
-        CCTLog::Instance().Log(0, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(resource not found)");
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(resource not found)");
         return false;
     }
     return ReleaseArchive(*archive, appName);
@@ -58,7 +58,7 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
     // An archive that cannot be opened unpacks nothing, so it is a failure,
     // not a start with whatever an earlier run left on disk.
     if (const int opened = zip.Open(archive.data(), archive.size()); opened != kZipOk) {
-        CCTLog::Instance().Log(0, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(openzip, err=%d)", opened);
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(openzip, err=%d)", opened);
         releaseFailure_ = L"the language archive is damaged";
         return false;
     }
@@ -70,13 +70,13 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
     for (int i = 0; i < zip.EntryCount() && !failed; ++i) {
         ZipEntry entry;
         if (const int read = zip.GetEntry(i, entry); read != kZipOk) {
-            CCTLog::Instance().Log(0, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(getzipitem, err=%d)", read);
+            CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"unzip IDR_ZIP_LANG file failed(getzipitem, err=%d)", read);
             releaseFailure_ = L"the language archive is damaged";
             failed = true;
             continue;
         }
         const std::wstring destination = UnpackDestination(root, entry.name);
-        CCTLog::Instance().Log(0, kReleaseTag, L"unzip file (src=%ls,dest=%ls)", entry.name.c_str(),
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"unzip file (src=%ls,dest=%ls)", entry.name.c_str(),
                                destination.c_str());
         const int unpacked = IsSafeDestination(root, destination, entry.isFolder)
                                  ? zip.UnpackToFile(i, destination)
@@ -85,7 +85,7 @@ bool CLangConfig::ReleaseArchive(std::span<const std::byte> archive, const std::
             const bool systemFailure = unpacked == kZipCreateFolderFailed || unpacked == kZipWriteFailed;
             releaseFailure_ = destination + L": " +
                               (systemFailure ? SystemErrorText(LastSystemError()) : L"damaged archive entry");
-            CCTLog::Instance().Log(0, kReleaseTag, L"unzip file failed(src=%ls,dest=%ls,err=%d)",
+            CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"unzip file failed(src=%ls,dest=%ls,err=%d)",
                                    entry.name.c_str(), destination.c_str(), unpacked);
             failed = true;
         }

@@ -27,9 +27,9 @@
 #include <utility>
 
 #include "remote/http_client.h"
+#include "shell/scoped_handle_win.h"
 #include "shell/text_convert.h"
 #include "shell/text_util.h"
-#include "shell/scoped_handle_win.h"
 
 namespace {
 

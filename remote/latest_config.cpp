@@ -60,14 +60,14 @@ public:
         if (failure == HttpFailure::CannotConnect || failure == HttpFailure::TimedOut) {
             report_.serviceUnreachable = true;
         }
-        CCTLog::Instance().Log(0, kLogTag, L"%ls request failed: %ls", what, HttpFailureText(failure));
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"%ls request failed: %ls", what, HttpFailureText(failure));
         return HttpFailureText(failure);
     }
     // A download stopped by its cancel flag: one line naming the step it
     // stopped at, and nothing further is done.
     DownloadReport Cancelled(const wchar_t* step, const wchar_t* what) {
         const wchar_t* cause = HttpFailureText(HttpFailure::Cancelled);
-        CCTLog::Instance().Log(0, kLogTag, L"%ls failed: %ls", what, cause);
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"%ls failed: %ls", what, cause);
         return Fail(LatestConfigOutcome::Cancelled, step, cause);
     }
     DownloadReport Stored() {
@@ -102,7 +102,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     if (time.failure != HttpFailure::None) {
         steps.RequestFailed(L"service time", time.failure);
     } else if (!IsSuccessStatus(time.status)) {
-        CCTLog::Instance().Log(0, kLogTag, L"service time request answered %ls, using the PC clock",
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"service time request answered %ls, using the PC clock",
                                StatusText(time.status).c_str());
     }
     const std::string signedAddress = AppendAccessToken(
@@ -119,17 +119,17 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
 
     Json::Value root;
     if (!ParseJson(TextUpToFirstZero(std::move(answer.body)), root) || (!root.isNull() && !root.isObject())) {
-        CCTLog::Instance().Log(0, kLogTag, L"read config url failed(json). ");
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"read config url failed(json). ");
         return steps.Fail(LatestConfigOutcome::AnswerNotJson, L"address", answerCause);
     }
     const Json::Value& body = std::as_const(root)["body"];
     if (!body.isObject()) {
-        CCTLog::Instance().Log(0, kLogTag, L"get config url failed(json). ");
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"get config url failed(json). ");
         return steps.Fail(LatestConfigOutcome::AnswerWithoutBody, L"address", L"no \"body\" object");
     }
     const std::string url = DocumentUrlText(body["url"]);
     if (url.empty()) {
-        CCTLog::Instance().Log(0, kLogTag, L"config url answer names no document.");
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config url answer names no document.");
         return steps.Fail(LatestConfigOutcome::NoDocumentUrl, L"address", L"no document address");
     }
 
@@ -142,16 +142,16 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     const std::string document = TextUpToFirstZero(std::move(download.body));
     // An error page or a captive portal's answer must not destroy a good cache.
     if (!IsSuccessStatus(download.status)) {
-        CCTLog::Instance().Log(0, kLogTag, L"config document answered status %ld, cache kept. url=%ls",
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config document answered status %ld, cache kept. url=%ls",
                                download.status, Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", StatusText(download.status));
     }
     if (document.empty()) {
-        CCTLog::Instance().Log(0, kLogTag, L"config document is empty, cache kept. url=%ls", Utf8ToWide(url).c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config document is empty, cache kept. url=%ls", Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentNotLoaded, L"document", L"empty");
     }
     if (!request.accept || !request.accept(document)) {
-        CCTLog::Instance().Log(0, kLogTag, L"config document is not a rule set, cache kept. url=%ls",
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config document is not a rule set, cache kept. url=%ls",
                                Utf8ToWide(url).c_str());
         return steps.Fail(LatestConfigOutcome::DocumentRejected, L"document", L"not a rule set");
     }
@@ -160,7 +160,7 @@ DownloadReport DownloadLatestConfig(IHttpClient& http, const LatestConfigRequest
     if (IsCancelled(request)) return steps.Cancelled(L"cache", L"cache write");
     if (!ReplaceFileAtomically(request.cachePath, document)) {
         const std::wstring cause = SystemErrorText(LastSystemError());
-        CCTLog::Instance().Log(0, kLogTag, L"cannot write the rule-set cache (%ls): %ls", cause.c_str(),
+        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"cannot write the rule-set cache (%ls): %ls", cause.c_str(),
                                request.cachePath.c_str());
         return steps.Fail(LatestConfigOutcome::CacheNotWritten, L"cache", cause);
     }

@@ -25,12 +25,12 @@ std::wstring ReleaseResourceFileToTemp(int resourceId, const std::wstring& fileN
                                        const std::wstring& resourceType) {
     const std::wstring folder = TempFolder();
     if (folder.empty()) {
-        CCTLog::Instance().Log(0, kReleaseTag, L"release %ls failed!", fileName.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"release %ls failed!", fileName.c_str());
         return {};
     }
     const std::wstring path = folder + fileName;
     if (IsOccupiedByNonFile(path)) {
-        CCTLog::Instance().Log(0, kReleaseTag, L"delete file fialed: %ls", path.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"delete file fialed: %ls", path.c_str());
         return {};
     }
     // Replaced in one step, never written through a link planted at the
@@ -39,7 +39,7 @@ std::wstring ReleaseResourceFileToTemp(int resourceId, const std::wstring& fileN
     const std::string_view text =
         bytes ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string_view{};
     if (!bytes || ReplaceFileIfDifferent(path, text) == ReplaceOutcome::Failed) {
-        CCTLog::Instance().Log(0, kReleaseTag, L"release %ls failed!", fileName.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kReleaseTag, L"release %ls failed!", fileName.c_str());
     }
     return path;
 }

@@ -1,8 +1,7 @@
 #pragma once
 // The program's one logger: time-stamped, tagged lines appended to today's log
-// file. Level 0 is for failures (always written once the file is open), level 2
-// for progress; a message is written only when its level is at most the
-// maximum level (1 until start-up raises it to 3).
+// file. A message is written only when its level is at most the maximum
+// level, which start-up raises from kLogLimitAtStart to kLogLimitRunning.
 
 #include <atomic>
 #include <cstdint>
@@ -14,6 +13,16 @@
 
 #include "shell/safe_files.h"
 #include "shell/wide_format.h"
+
+// The levels in use; a line's level is written into no file, it only decides
+// whether the line is written.
+enum class LogLevel : uint32_t {
+    Error = 0,     // a failure: always written once the file is open
+    Progress = 2,  // how far the program got: after start-up
+};
+// The maximum level before start-up (failures only) and after it.
+inline constexpr uint32_t kLogLimitAtStart = 1;
+inline constexpr uint32_t kLogLimitRunning = 3;
 
 class CCTLog {
 public:
@@ -27,9 +36,9 @@ public:
     // format: a wide printf format; caller data belongs in the arguments, never
     // in the format itself.
     template <typename... Args>
-    void Log(uint32_t level, const char* tag, const wchar_t* format, Args... args) {
+    void Log(LogLevel level, const char* tag, const wchar_t* format, Args... args) {
         CheckPrintfArguments<Args...>();
-        LogVarargs(level, tag, format, args...);
+        LogVarargs(static_cast<uint32_t>(level), tag, format, args...);
     }
     void LogVarargs(uint32_t level, const char* tag, const wchar_t* format, ...);
 
@@ -62,7 +71,7 @@ private:
     std::atomic<bool> hasFile_{false};
     std::atomic<std::FILE*> console_{stdout};
     std::atomic<bool> enabled_{false};
-    std::atomic<uint32_t> maxLevel_{1};
+    std::atomic<uint32_t> maxLevel_{kLogLimitAtStart};
     mutable std::mutex lock_;
 };
 

@@ -82,7 +82,7 @@ std::optional<std::string> ReadSettingsText(const std::wstring& path, FileReadRe
     if (outcome != nullptr) *outcome = result;
     if (result.ok()) return std::move(result.bytes);
     if (result.status != FileReadStatus::Missing && IsFirstRefusalOf(path)) {
-        CCTLog::Instance().Log(0, kReadTag, L"settings file refused (%ls), read as absent: %ls",
+        CCTLog::Instance().Log(LogLevel::Error, kReadTag, L"settings file refused (%ls), read as absent: %ls",
                                DescribeReadFailure(result, kSettingsFileLimit).c_str(), path.c_str());
     }
     return std::nullopt;
@@ -125,7 +125,7 @@ bool ProfileWriteStrings(const std::vector<ProfileValue>& values, const std::wst
     }
     const CFileLock lock(LockPathOf(path));
     if (!lock.IsHeld()) {
-        CCTLog::Instance().Log(0, kWriteTag, L"cannot lock the settings file (%ls): %ls",
+        CCTLog::Instance().Log(LogLevel::Error, kWriteTag, L"cannot lock the settings file (%ls): %ls",
                                SystemErrorText(LastSystemError()).c_str(), path.c_str());
         return false;
     }
@@ -150,7 +150,7 @@ bool ProfileWriteStrings(const std::vector<ProfileValue>& values, const std::wst
     // same pack versions.
     if (!changed) return true;
     if (ReplaceFileAtomically(path, ini.Text())) return true;
-    CCTLog::Instance().Log(0, kWriteTag, L"cannot write the settings file (%ls): %ls",
+    CCTLog::Instance().Log(LogLevel::Error, kWriteTag, L"cannot write the settings file (%ls): %ls",
                            SystemErrorText(LastSystemError()).c_str(), path.c_str());
     return false;
 }

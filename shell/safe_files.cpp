@@ -35,7 +35,7 @@ std::optional<std::string> ReadFileOrLog(const std::wstring& path, size_t maxByt
     FileReadResult result = ReadFileBounded(path, maxBytes);
     if (result.ok()) return std::move(result.bytes);
     if (result.status != FileReadStatus::Missing) {
-        CCTLog::Instance().Log(0, tag != nullptr ? tag : kReadTag, L"file refused (%ls): %ls",
+        CCTLog::Instance().Log(LogLevel::Error, tag != nullptr ? tag : kReadTag, L"file refused (%ls): %ls",
                                DescribeReadFailure(result, maxBytes).c_str(), path.c_str());
     }
     return std::nullopt;

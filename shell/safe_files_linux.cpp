@@ -120,7 +120,7 @@ CFd OpenChildFolder(int folder, const std::string& name, bool create, const std:
         }
         if ((error == ELOOP || error == ENOTDIR) && IsLinkAt(folder, name.c_str())) {
             if (unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) return {};
-            CCTLog::Instance().Log(0, kFolderTag, L"removed a link planted where a folder belongs: %ls",
+            CCTLog::Instance().Log(LogLevel::Error, kFolderTag, L"removed a link planted where a folder belongs: %ls",
                                    Utf8ToWide(pathForLog).c_str());
             continue;
         }

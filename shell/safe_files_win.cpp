@@ -6,10 +6,10 @@
 #include <mutex>
 #include <vector>
 
+#include "shell/file_time_win.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
-#include "shell/file_time_win.h"
 #include "shell/safe_files_policy.h"
 #include "shell/scoped_handle_win.h"
 #include "shell/text_util.h"
@@ -110,7 +110,7 @@ bool PrepareFolder(const std::wstring& rawFolder, bool create, bool& guarded) {
                     return false;
                 }
                 if (!RemoveLink(walked, attributes)) return false;
-                CCTLog::Instance().Log(0, kFolderTag, L"removed a link planted where a folder belongs: %ls",
+                CCTLog::Instance().Log(LogLevel::Error, kFolderTag, L"removed a link planted where a folder belongs: %ls",
                                        walked.c_str());
                 continue;
             }

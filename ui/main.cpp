@@ -31,7 +31,7 @@ int ShowStartupMessage(startup::StartupMessage message, int messageLanguage) {
     // Also for a terminal that started the program, and for the log (which
     // is not open yet when the data folder failed).
     std::fprintf(stderr, "kalofitprobe: %s\n", WideToUtf8(texts.text).c_str());
-    CCTLog::Instance().Log(0, "StartupMessage", L"%ls", texts.text);
+    CCTLog::Instance().Log(LogLevel::Error, "StartupMessage", L"%ls", texts.text);
     ui::ShowMessageBox(nullptr, texts.caption, texts.text, texts.confirm, texts.cancel, ui::kMessageBoxOk);
     return 0;
 }

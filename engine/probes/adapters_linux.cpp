@@ -33,7 +33,7 @@ namespace probes_linux {
 bool ListVideoControllers(const CSysfsTree& tree, std::vector<VideoControllerInfo>& controllers) {
     controllers.clear();
     if (!tree.IsReadableFolder("sys")) {
-        CCTLog::Instance().Log(0, kAdapterTag, L"cannot read the sysfs folder below %ls",
+        CCTLog::Instance().Log(LogLevel::Error, kAdapterTag, L"cannot read the sysfs folder below %ls",
                                FromFsPath(tree.Root()).c_str());
         return false;
     }
@@ -71,7 +71,7 @@ bool ListVideoControllers(const CSysfsTree& tree, std::vector<VideoControllerInf
         // Windows counterpart, so none is made up for them.
         if (driver == "nvidia") info.ruleDriverVersion = Utf8ToWide(NvidiaRuleDriverVersion(version));
 
-        CCTLog::Instance().Log(2, kAdapterTag, L"display adapter %ls: %ls, driver %ls %ls",
+        CCTLog::Instance().Log(LogLevel::Progress, kAdapterTag, L"display adapter %ls: %ls, driver %ls %ls",
                                Utf8ToWide(address).c_str(), info.description->c_str(), Utf8ToWide(driver).c_str(),
                                Utf8ToWide(version).c_str());
         controllers.push_back(std::move(info));

@@ -14,7 +14,7 @@ bool ListVideoControllers(std::vector<VideoControllerInfo>& controllers) {
     controllers.clear();
     const CComInitialization com(COINIT_APARTMENTTHREADED);
     if (FAILED(com.Result())) {
-        CCTLog::Instance().Log(0, kAdapterTag, L"CoInitializeEx failed, hr=0x%08lx",
+        CCTLog::Instance().Log(LogLevel::Error, kAdapterTag, L"CoInitializeEx failed, hr=0x%08lx",
                                static_cast<unsigned long>(com.Result()));
         return false;
     }
@@ -25,7 +25,7 @@ bool ListVideoControllers(std::vector<VideoControllerInfo>& controllers) {
         VideoControllerInfo info;
         info.description = WmiPropertyText(object, L"Description");
         info.driverVersion = WmiPropertyText(object, L"DriverVersion");
-        CCTLog::Instance().Log(2, kAdapterTag, L"display adapter %ls, driver %ls",
+        CCTLog::Instance().Log(LogLevel::Progress, kAdapterTag, L"display adapter %ls, driver %ls",
                                info.description.value_or(L"(no description)").c_str(),
                                info.driverVersion.value_or(L"(unknown)").c_str());
         controllers.push_back(std::move(info));

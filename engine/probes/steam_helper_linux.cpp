@@ -87,7 +87,7 @@ std::optional<std::string> ReadSteamFile(const fs::path& path) {
     FileReadResult result = ReadFileBounded(FromFsPath(path), kMaxSteamFileBytes);
     if (result.ok()) return std::move(result.bytes);
     if (result.status != FileReadStatus::Missing) {
-        CCTLog::Instance().Log(0, kAppTag, L"steam: file skipped (%ls): %ls",
+        CCTLog::Instance().Log(LogLevel::Error, kAppTag, L"steam: file skipped (%ls): %ls",
                                DescribeReadFailure(result, kMaxSteamFileBytes).c_str(), FromFsPath(path).c_str());
     }
     return std::nullopt;
@@ -99,7 +99,7 @@ std::optional<KeyValue> ReadKeyValuesFile(const fs::path& path) {
     std::string error;
     auto document = ParseKeyValues(*text, &error);
     if (!document) {
-        CCTLog::Instance().Log(0, kAppTag, L"steam: malformed file %ls: %ls", FromFsPath(path).c_str(),
+        CCTLog::Instance().Log(LogLevel::Error, kAppTag, L"steam: malformed file %ls: %ls", FromFsPath(path).c_str(),
                                Utf8ToWide(error).c_str());
     }
     return document;

@@ -61,16 +61,16 @@ bool CSteamHelper::IsStandaloneSteamVRInstalled() {
 
     const std::wstring folder = ProgramFilesX86Folder();
     if (folder.empty()) {
-        CCTLog::Instance().Log(0, kStandaloneTag, L"steamvr: standalone exist(file not found), err=%d",
+        CCTLog::Instance().Log(LogLevel::Error, kStandaloneTag, L"steamvr: standalone exist(file not found), err=%d",
                                static_cast<int>(GetLastError()));
         return false;
     }
     const auto program = FindStandaloneProgram(folder);
     if (!program) {
-        CCTLog::Instance().Log(0, kStandaloneTag, L"steamvr: standalone exist(file not found)");
+        CCTLog::Instance().Log(LogLevel::Error, kStandaloneTag, L"steamvr: standalone exist(file not found)");
         return false;
     }
-    CCTLog::Instance().Log(2, kStandaloneTag, L"steamvr: standalone exist.");
+    CCTLog::Instance().Log(LogLevel::Progress, kStandaloneTag, L"steamvr: standalone exist.");
     standaloneSteamVrPath_ = *program;
     return true;
 }

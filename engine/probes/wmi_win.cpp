@@ -34,13 +34,13 @@ CWmiConnection::CWmiConnection(WmiAuthentication authentication, const char* tag
     const HRESULT security = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, level, RPC_C_IMP_LEVEL_IMPERSONATE,
                                                   nullptr, EOAC_NONE, nullptr);
     if (FAILED(security) && security != RPC_E_TOO_LATE) {
-        CCTLog::Instance().Log(0, tag_, L"CoInitializeSecurity failed, hr=0x%08lx", HresultCode(security));
+        CCTLog::Instance().Log(LogLevel::Error, tag_, L"CoInitializeSecurity failed, hr=0x%08lx", HresultCode(security));
     }
 
     HRESULT result = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                       locator_.PutVoid());
     if (FAILED(result)) {
-        CCTLog::Instance().Log(0, tag_, L"creating the WMI locator failed, hr=0x%08lx", HresultCode(result));
+        CCTLog::Instance().Log(LogLevel::Error, tag_, L"creating the WMI locator failed, hr=0x%08lx", HresultCode(result));
         return;
     }
     const CBstr nameSpace(L"ROOT\\CIMV2");
@@ -48,13 +48,13 @@ CWmiConnection::CWmiConnection(WmiAuthentication authentication, const char* tag
     result = locator_->ConnectServer(nameSpace.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                      services.Put());
     if (FAILED(result)) {
-        CCTLog::Instance().Log(0, tag_, L"connecting to ROOT\\CIMV2 failed, hr=0x%08lx", HresultCode(result));
+        CCTLog::Instance().Log(LogLevel::Error, tag_, L"connecting to ROOT\\CIMV2 failed, hr=0x%08lx", HresultCode(result));
         return;
     }
     result = CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     if (FAILED(result)) {
-        CCTLog::Instance().Log(0, tag_, L"CoSetProxyBlanket failed, hr=0x%08lx", HresultCode(result));
+        CCTLog::Instance().Log(LogLevel::Error, tag_, L"CoSetProxyBlanket failed, hr=0x%08lx", HresultCode(result));
         return;
     }
     services_ = std::move(services);
@@ -71,7 +71,7 @@ bool CWmiConnection::ForEachObject(const wchar_t* className,
                                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
                                                 objects.Put());
     if (FAILED(result) || !objects) {
-        CCTLog::Instance().Log(0, tag_, L"query of %ls failed, hr=0x%08lx", className, HresultCode(result));
+        CCTLog::Instance().Log(LogLevel::Error, tag_, L"query of %ls failed, hr=0x%08lx", className, HresultCode(result));
         return false;
     }
     for (;;) {

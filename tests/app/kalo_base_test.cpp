@@ -37,7 +37,7 @@ protected:
     }
     void TearDown() override {
         CCTLog::Instance().Close();
-        CCTLog::Instance().SetMaxLevel(1);
+        CCTLog::Instance().SetMaxLevel(kLogLimitAtStart);
         SetSettingsFilePath(savedSettings_);
     }
 
@@ -86,12 +86,12 @@ TEST_F(BaseTest, InitPreparesTheFoldersTheLogAndThePaths) {
 TEST_F(BaseTest, ASecondStartOnTheSameDayAppendsAfterAnEmptyLine) {
     CKALOBase first;
     ASSERT_TRUE(first.Init(kProgramName, false));
-    CCTLog::Instance().Log(0, "Test::First", L"first run");
+    CCTLog::Instance().Log(LogLevel::Error, "Test::First", L"first run");
     CCTLog::Instance().Close();
 
     CKALOBase second;
     ASSERT_TRUE(second.Init(kProgramName, false));
-    CCTLog::Instance().Log(0, "Test::Second", L"second run");
+    CCTLog::Instance().Log(LogLevel::Error, "Test::Second", L"second run");
     CCTLog::Instance().Close();
 
     const std::string text = ReadWholeFile(second.LogFilePath());

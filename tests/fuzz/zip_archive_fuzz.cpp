@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "shell/text_convert.h"
-#include "shell/zip_archive.h"
 #include "shell/text_util.h"
+#include "shell/zip_archive.h"
 
 namespace {
 

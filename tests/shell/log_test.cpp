@@ -29,7 +29,7 @@ TEST(LogTimestamp, TwoDigitFieldsAndFullYear) {
 
 TEST(Log, LineHasStampTagThreadIdTabAndMessage) {
     LogCapture capture;
-    CCTLog::Instance().Log(0, "CCheckEnv::Work", L"Start work... %ls=%d", L"gpu", 2);
+    CCTLog::Instance().Log(LogLevel::Error, "CCheckEnv::Work", L"Start work... %ls=%d", L"gpu", 2);
     const auto lines = capture.Lines();
     ASSERT_EQ(lines.size(), 1u);
     const std::regex format(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\|CCheckEnv::Work\|\d+\tStart work\.\.\. gpu=2)");
@@ -37,27 +37,27 @@ TEST(Log, LineHasStampTagThreadIdTabAndMessage) {
 }
 
 TEST(Log, LevelsAboveTheMaximumAreDropped) {
-    LogCapture capture(1);
-    CCTLog::Instance().Log(2, "T::Progress", L"before");
-    CCTLog::Instance().Log(0, "T::Failure", L"always");
-    CCTLog::Instance().SetMaxLevel(3);
-    CCTLog::Instance().Log(2, "T::Progress", L"after");
+    LogCapture capture(kLogLimitAtStart);
+    CCTLog::Instance().Log(LogLevel::Progress, "T::Progress", L"before");
+    CCTLog::Instance().Log(LogLevel::Error, "T::Failure", L"always");
+    CCTLog::Instance().SetMaxLevel(kLogLimitRunning);
+    CCTLog::Instance().Log(LogLevel::Progress, "T::Progress", L"after");
     EXPECT_EQ(capture.Messages(), (std::vector<std::string>{"always", "after"}));
 }
 
 TEST(Log, DisabledOrFilelessLoggerWritesNothing) {
     LogCapture capture;
     CCTLog::Instance().SetEnabled(false);
-    CCTLog::Instance().Log(0, "T::Op", L"dropped");
+    CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"dropped");
     CCTLog::Instance().Close();
     CCTLog::Instance().SetEnabled(true);
-    CCTLog::Instance().Log(0, "T::Op", L"also dropped");  // enabled but no file
+    CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"also dropped");  // enabled but no file
     EXPECT_TRUE(capture.Lines().empty());
 }
 
 TEST(Log, ChineseTagInCodePage936IsConverted) {
     LogCapture capture;
-    CCTLog::Instance().Log(0, "\xD6\xD0\xCE\xC4::Op", L"x");
+    CCTLog::Instance().Log(LogLevel::Error, "\xD6\xD0\xCE\xC4::Op", L"x");
     const auto lines = capture.Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("|\xE4\xB8\xAD\xE6\x96\x87::Op|"), std::string::npos) << lines[0];
@@ -66,7 +66,7 @@ TEST(Log, ChineseTagInCodePage936IsConverted) {
 TEST(Log, LongMessagesReachTheFileWhole) {
     LogCapture capture;
     const std::wstring longText(5000, L'x');
-    CCTLog::Instance().Log(0, "T::Op", L"%ls", longText.c_str());
+    CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"%ls", longText.c_str());
     const auto messages = capture.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].size(), 5000u);
@@ -74,7 +74,7 @@ TEST(Log, LongMessagesReachTheFileWhole) {
 
 TEST(Log, CallerDataIsNeverAFormat) {
     LogCapture capture;
-    CCTLog::Instance().Log(0, "T::Op", L"file=%ls", L"C:\\%s%n%d.json");
+    CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"file=%ls", L"C:\\%s%n%d.json");
     EXPECT_EQ(capture.Messages(), (std::vector<std::string>{"file=C:\\%s%n%d.json"}));
 }
 
@@ -82,7 +82,7 @@ TEST(Log, TwoThreadsWriteWholeLines) {
     LogCapture capture;
     constexpr int kPerThread = 500;
     auto writer = [](const wchar_t* word) {
-        for (int i = 0; i < kPerThread; ++i) CCTLog::Instance().Log(0, "T::Op", L"%ls-%d-%ls", word, i, word);
+        for (int i = 0; i < kPerThread; ++i) CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"%ls-%d-%ls", word, i, word);
     };
     std::thread a(writer, L"alpha");
     std::thread b(writer, L"beta");
@@ -105,7 +105,7 @@ TEST(Log, ProcessesLoggingLongLinesAtOnceWriteWholeLines) {
     constexpr int kLines = 40;
     RunInChildProcesses(kChildren, [](int child) {
         const std::wstring text(20000, static_cast<wchar_t>(L'a' + child));
-        for (int i = 0; i < kLines; ++i) CCTLog::Instance().Log(0, "T::Op", L"%ls", text.c_str());
+        for (int i = 0; i < kLines; ++i) CCTLog::Instance().Log(LogLevel::Error, "T::Op", L"%ls", text.c_str());
         return 0;
     });
     const auto messages = capture.Messages();
@@ -125,7 +125,7 @@ TEST(Log, OpeningAppendsAfterAnEmptyLine) {
     log.SetConsoleCopy(nullptr);
     ASSERT_TRUE(log.OpenFile(path));
     log.SetEnabled(true);
-    log.Log(0, "T::Op", L"later");
+    log.Log(LogLevel::Error, "T::Op", L"later");
     log.Close();
     const std::string content = ReadWholeFile(path);
     EXPECT_EQ(content.rfind("earlier line\n\n", 0), 0u) << content;
@@ -137,7 +137,7 @@ TEST(Log, UnopenableFileLeavesTheLoggerSilent) {
     log.Close();
     EXPECT_FALSE(log.OpenFile(L"/nonexistent-folder/for/sure/x.log"));
     log.SetEnabled(true);
-    log.Log(0, "T::Op", L"nowhere");  // must not crash
+    log.Log(LogLevel::Error, "T::Op", L"nowhere");  // must not crash
     EXPECT_FALSE(log.HasFile());
     log.Close();
 }

@@ -15,7 +15,7 @@ LogCapture::LogCapture(unsigned maxLevel) : file_(folder_.File(L"test.log")) {
 
 LogCapture::~LogCapture() {
     CCTLog::Instance().Close();
-    CCTLog::Instance().SetMaxLevel(1);
+    CCTLog::Instance().SetMaxLevel(kLogLimitAtStart);
 }
 
 std::vector<std::string> LogCapture::Lines() const {

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "shell/log.h"
 #include "tests/support/temp_folder.h"
 
 class LogCapture {
 public:
-    explicit LogCapture(unsigned maxLevel = 3);
+    explicit LogCapture(unsigned maxLevel = kLogLimitRunning);
     ~LogCapture();
 
     // The messages logged so far (the text after the TAB), in order.

@@ -26,7 +26,7 @@ bool CBaseWnd::OnCreate() {
         host->SetStyle(style, host->ExStyle());
     }
     if (CWindowImplBase::OnCreate()) return true;
-    CCTLog::Instance().Log(0, "CBaseWnd::OnCreate", L"layout %ls cannot be built", GetSkinFile().c_str());
+    CCTLog::Instance().Log(LogLevel::Error, "CBaseWnd::OnCreate", L"layout %ls cannot be built", GetSkinFile().c_str());
     if (IHost* host = PlatformHost()) host->ShowNativeMessage(L"加载资源文件失败", L"KALO");
     std::exit(kLayoutFailureExitCode);
 }

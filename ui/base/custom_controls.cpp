@@ -80,7 +80,7 @@ void FrameAnimation::ShowCurrentFrame() {
         SetBkImage(FormatWide(imageFormat_.c_str(), current_));
         Invalidate();
     } else if (!imageFormat_.empty() && current_ == first_) {
-        CCTLog::Instance().Log(0, "FrameAnimation::ShowFrame", L"image format refused: %ls", imageFormat_.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, "FrameAnimation::ShowFrame", L"image format refused: %ls", imageFormat_.c_str());
     }
     ++current_;
     if (current_ > last_) current_ = first_;

@@ -29,7 +29,7 @@ int RegisterEmbeddedFont(IHost& host, int id) {
 void RegisterEmbeddedFonts(IHost& host) {
     for (const int id : {kRegularFontId, kBoldFontId}) {
         if (const int result = RegisterEmbeddedFont(host, id); result != 0) {
-            CCTLog::Instance().Log(0, "LoadFontResource", L"font resource %d not registered (result %d)", id, result);
+            CCTLog::Instance().Log(LogLevel::Error, "LoadFontResource", L"font resource %d not registered (result %d)", id, result);
         }
     }
 }

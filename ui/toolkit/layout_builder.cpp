@@ -62,7 +62,7 @@ public:
         const pugi::xml_parse_result parsed =
             document.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
         if (!parsed) {
-            CCTLog::Instance().Log(0, kTag, L"layout %ls is not well-formed XML (offset %d)", file.c_str(),
+            CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls is not well-formed XML (offset %d)", file.c_str(),
                                    static_cast<int>(parsed.offset));
             return false;
         }
@@ -97,7 +97,7 @@ public:
         std::unique_ptr<Control> control = builder_.factory_ ? builder_.factory_(kind) : nullptr;
         if (!control) control = CreateStandardControl(kind);
         if (!control) {
-            CCTLog::Instance().Log(0, kTag, L"layout %ls: unknown element %ls", file.c_str(), kind.c_str());
+            CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls: unknown element %ls", file.c_str(), kind.c_str());
             return true;
         }
         for (const pugi::xml_attribute attribute : node.attributes()) {
@@ -110,7 +110,7 @@ public:
         Control* self = control.get();
         if (parent == nullptr) {
             if (result.root) {
-                CCTLog::Instance().Log(0, kTag, L"layout %ls: more than one root element", file.c_str());
+                CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls: more than one root element", file.c_str());
                 return true;
             }
             result.root = std::move(control);
@@ -122,12 +122,12 @@ public:
 
     bool Include(const std::wstring& source, const std::wstring& file, int depth, Control* parent) {
         if (depth + 1 > kMaxIncludeDepth) {
-            CCTLog::Instance().Log(0, kTag, L"layout %ls: includes nest too deep at %ls", file.c_str(), source.c_str());
+            CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls: includes nest too deep at %ls", file.c_str(), source.c_str());
             return false;
         }
         const std::optional<std::vector<std::byte>> bytes = builder_.skin_.ReadFile(source);
         if (!bytes) {
-            CCTLog::Instance().Log(0, kTag, L"layout %ls: included file %ls is missing", file.c_str(), source.c_str());
+            CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls: included file %ls is missing", file.c_str(), source.c_str());
             return false;
         }
         const std::string_view xml(reinterpret_cast<const char*>(bytes->data()), bytes->size());
@@ -155,7 +155,7 @@ public:
         for (const auto& [id, file] : fontUses_) {
             if (result.fonts.Has(id) || std::find(reported.begin(), reported.end(), id) != reported.end()) continue;
             reported.push_back(id);
-            CCTLog::Instance().Log(0, kTag, L"layout %ls: unknown font id %d, default font used", file.c_str(), id);
+            CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls: unknown font id %d, default font used", file.c_str(), id);
         }
     }
 
@@ -172,7 +172,7 @@ CLayoutBuilder::CLayoutBuilder(const CSkinResources& skin, ControlFactory factor
 BuiltLayout CLayoutBuilder::Build(const std::wstring& file) {
     const std::optional<std::vector<std::byte>> bytes = skin_.ReadFile(file);
     if (!bytes) {
-        CCTLog::Instance().Log(0, kTag, L"layout %ls is not in the skin archive", file.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls is not in the skin archive", file.c_str());
         return {};
     }
     return BuildFromText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), file);
@@ -182,7 +182,7 @@ BuiltLayout CLayoutBuilder::BuildFromText(std::string_view xml, const std::wstri
     Run run(*this);
     if (!run.BuildFile(file, xml, 0, nullptr)) return {};
     if (!run.result.root) {
-        CCTLog::Instance().Log(0, kTag, L"layout %ls holds no element", file.c_str());
+        CCTLog::Instance().Log(LogLevel::Error, kTag, L"layout %ls holds no element", file.c_str());
         return {};
     }
     run.ReportUnknownFonts();

@@ -27,7 +27,7 @@ CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId) {
     IHost* host = PlatformHost();
     const auto archive = FindEmbeddedResource(resourceType, resourceId);
     if (host == nullptr || !archive) {
-        CCTLog::Instance().Log(0, "SharedSkin", L"no skin archive %ls %d", resourceType.c_str(), resourceId);
+        CCTLog::Instance().Log(LogLevel::Error, "SharedSkin", L"no skin archive %ls %d", resourceType.c_str(), resourceId);
         return nullptr;
     }
     state.skin = std::make_unique<CSkinResources>(*host, *archive);

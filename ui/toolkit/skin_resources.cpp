@@ -9,7 +9,7 @@ namespace ui {
 CSkinResources::CSkinResources(IHost& host, std::span<const std::byte> archive) : host_(host) {
     const int error = zip_.Open(archive.data(), archive.size());
     if (error != kZipOk) {
-        CCTLog::Instance().Log(0, "CSkinResources::Open", L"skin archive unreadable (error %d)", error);
+        CCTLog::Instance().Log(LogLevel::Error, "CSkinResources::Open", L"skin archive unreadable (error %d)", error);
     }
 }
 
@@ -39,10 +39,10 @@ ImagePtr CSkinResources::GetImage(const std::wstring& path) {
     if (!image) {
         const std::optional<std::vector<std::byte>> bytes = ReadFile(path);
         if (!bytes) {
-            CCTLog::Instance().Log(0, "CSkinResources::GetImage", L"image %ls is not in the skin archive",
+            CCTLog::Instance().Log(LogLevel::Error, "CSkinResources::GetImage", L"image %ls is not in the skin archive",
                                    path.c_str());
         } else if (!(image = host_.DecodeImage(*bytes))) {
-            CCTLog::Instance().Log(0, "CSkinResources::GetImage", L"image %ls is not a PNG", path.c_str());
+            CCTLog::Instance().Log(LogLevel::Error, "CSkinResources::GetImage", L"image %ls is not a PNG", path.c_str());
         }
     }
     images_.emplace(path, image);

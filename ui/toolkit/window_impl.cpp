@@ -104,7 +104,7 @@ void CWindowImplBase::OnPaint(ICanvas& canvas, const Rect& dirty) {
     // When the user first sees the window: start-up time in the log.
     if (!painted_) {
         painted_ = true;
-        CCTLog::Instance().Log(2, "CWindowImplBase::OnPaint", L"first frame of %ls painted",
+        CCTLog::Instance().Log(LogLevel::Progress, "CWindowImplBase::OnPaint", L"first frame of %ls painted",
                                GetWindowClassName().c_str());
     }
 }
@@ -132,7 +132,7 @@ void CWindowImplBase::OnCustomMessage(uint32_t message, uintptr_t wParam, intptr
     bool handled = true;
     HandleCustomMessage(message, wParam, lParam, handled);
     if (!handled) {
-        CCTLog::Instance().Log(2, "CWindowImplBase::OnCustomMessage", L"message 0x%x not handled by %ls", message,
+        CCTLog::Instance().Log(LogLevel::Progress, "CWindowImplBase::OnCustomMessage", L"message 0x%x not handled by %ls", message,
                                GetWindowClassName().c_str());
     }
 }

@@ -93,7 +93,7 @@ void MainWindow::StartCheck() {
     checkWorker_->Start([sender] { sender->Send(kCheckFinishedMessage, 0, 0); });
     if (checkWorker_->HasThread()) return;
     // No thread, no report: back to the start instead of animating for ever.
-    CCTLog::Instance().Log(0, "MainWindow::StartCheck", L"the check worker could not start");
+    CCTLog::Instance().Log(LogLevel::Error, "MainWindow::StartCheck", L"the check worker could not start");
     ShowWelcome();
     const bool chinese = CKALOBase::Instance().LangConfig().CurrentCode() == L"cn";
     ShowMask(true);
@@ -130,7 +130,7 @@ void MainWindow::LoadResultUI(const CheckReport& report) {
     SetTextByKey(L"driver_version_name", L"IDS_STRING_DRIVER_VERSION");
 
     const HardwareInventory& shown = report.display;
-    CCTLog::Instance().Log(2, "MainWindow::LoadResultUI", L"cpu=%ls memory=%ls gpu1=%ls gpu2=%ls os=%ls",
+    CCTLog::Instance().Log(LogLevel::Progress, "MainWindow::LoadResultUI", L"cpu=%ls memory=%ls gpu1=%ls gpu2=%ls os=%ls",
                            shown.cpuText.c_str(), shown.memoryText.c_str(), shown.gpuName[0].c_str(),
                            shown.gpuName[1].c_str(), shown.osText.c_str());
 
@@ -209,7 +209,7 @@ bool MainWindow::OnItemSelect(const TNotifyUI& message) {
     if (message.sender == nullptr || message.sender->GetName() != L"cmb_lang") return false;
     const size_t index = message.wParam;
     if (index >= languages_.size() || languages_[index].code.empty()) {
-        CCTLog::Instance().Log(0, "MainWindow::OnItemSelect", L"combox select lang empty!");
+        CCTLog::Instance().Log(LogLevel::Error, "MainWindow::OnItemSelect", L"combox select lang empty!");
         return true;
     }
     const LangPackInfo language = languages_[index];

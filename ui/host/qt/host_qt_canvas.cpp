@@ -7,23 +7,9 @@
 #include "ui/host/qt/host_qt_convert.h"
 #include "ui/host/qt/host_qt_image.h"
 #include "ui/host/qt/host_qt_text.h"
+#include "ui/toolkit/nine_slice.h"
 
 namespace ui::qt {
-namespace {
-
-// Splits one axis of a nine-slice: the two fixed ends shrink in proportion
-// when the span is too short for both.
-std::array<qreal, 4> SliceEdges(qreal begin, qreal end, qreal head, qreal tail) {
-    const qreal span = end - begin;
-    if (head + tail > span && head + tail > 0) {
-        const qreal factor = span / (head + tail);
-        head *= factor;
-        tail *= factor;
-    }
-    return {begin, begin + head, end - tail, end};
-}
-
-}  // namespace
 
 CQtCanvas::~CQtCanvas() {
     while (clipDepth_ > 0) PopClip();
@@ -51,17 +37,12 @@ void CQtCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& d
     if (corners.IsEmpty()) {
         painter_.drawImage(QRectF(ToQRect(dest)), pixels, src);
     } else {
-        const auto dx = SliceEdges(dest.left, dest.right, corners.left, corners.right);
-        const auto dy = SliceEdges(dest.top, dest.bottom, corners.top, corners.bottom);
-        const auto sx = SliceEdges(src.left(), src.right(), corners.left * ratio, corners.right * ratio);
-        const auto sy = SliceEdges(src.top(), src.bottom(), corners.top * ratio, corners.bottom * ratio);
-        for (int row = 0; row < 3; ++row) {
-            for (int column = 0; column < 3; ++column) {
-                const QRectF to(QPointF(dx[column], dy[row]), QPointF(dx[column + 1], dy[row + 1]));
-                const QRectF from(QPointF(sx[column], sy[row]), QPointF(sx[column + 1], sy[row + 1]));
-                if (!to.isEmpty() && !from.isEmpty()) painter_.drawImage(to, pixels, from);
-            }
-        }
+        const NineSliceBox<qreal> to{qreal(dest.left), qreal(dest.top), qreal(dest.right), qreal(dest.bottom)};
+        const NineSliceBox<qreal> from{src.left(), src.top(), src.right(), src.bottom()};
+        ForEachNineSlicePart(to, from, corners, ratio, [&](const NineSliceBox<qreal>& part, const NineSliceBox<qreal>& in) {
+            painter_.drawImage(QRectF(QPointF(part.left, part.top), QPointF(part.right, part.bottom)), pixels,
+                               QRectF(QPointF(in.left, in.top), QPointF(in.right, in.bottom)));
+        });
     }
     painter_.restore();
 }

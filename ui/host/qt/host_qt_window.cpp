@@ -17,6 +17,7 @@
 #include "shell/safe_files.h"
 #include "ui/host/qt/host_qt_canvas.h"
 #include "ui/host/qt/host_qt_convert.h"
+#include "ui/toolkit/modal_owner.h"
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::qt {
@@ -204,14 +205,12 @@ void CQtHostWindow::DeliverTimer(int qtTimerId) {
 
 int CQtHostWindow::RunModal() {
     if (modalLoop_) return 0;  // already running: a second loop would never be ended
-    const bool ownerTookInput = owner_ && owner_->IsInputEnabled();
-    if (ownerTookInput) owner_->SetInputEnabled(false);
+    const CModalOwnerInput ownerInput(owner_);
     Show();
     QEventLoop loop;
     modalLoop_ = &loop;
     const int code = loop.exec();
     modalLoop_ = nullptr;
-    if (ownerTookInput) owner_->SetInputEnabled(true);
     return code;
 }
 

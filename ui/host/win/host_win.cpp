@@ -122,7 +122,7 @@ public:
             const BOOL got = GetMessageW(&message, nullptr, 0, 0);
             if (got == 0) return static_cast<int>(message.wParam);
             if (got == -1) {
-                CCTLog::Instance().Log(0, "CWinHost::RunMessageLoop", L"GetMessageW failed (%lu)", GetLastError());
+                CCTLog::Instance().Log(LogLevel::Error, "CWinHost::RunMessageLoop", L"GetMessageW failed (%lu)", GetLastError());
                 return 0;
             }
             TranslateMessage(&message);
@@ -132,14 +132,14 @@ public:
     void Quit(int code) override { PostQuitMessage(code); }
     void Post(std::function<void()> task) override {
         if (!taskWindow_) {
-            CCTLog::Instance().Log(0, "CWinHost::Post", L"no message window: task dropped");
+            CCTLog::Instance().Log(LogLevel::Error, "CWinHost::Post", L"no message window: task dropped");
             return;
         }
         auto owned = std::make_unique<CTask>(std::move(task));
         if (PostMessageW(taskWindow_.Get(), kRunTaskMessage, 0, reinterpret_cast<LPARAM>(owned.get()))) {
             owned.release();  // the message owns it now
         } else {
-            CCTLog::Instance().Log(0, "CWinHost::Post", L"PostMessageW failed (%lu)", GetLastError());
+            CCTLog::Instance().Log(LogLevel::Error, "CWinHost::Post", L"PostMessageW failed (%lu)", GetLastError());
         }
     }
 
@@ -173,7 +173,7 @@ IHost& CreatePlatformHost(int& argc, char** argv) {
     if (!host) {
         host = new win::CWinHost();
         if (const std::string failure = host->Failure(); !failure.empty()) {
-            CCTLog::Instance().Log(0, "CreatePlatformHost", L"%ls", Utf8ToWide(failure).c_str());
+            CCTLog::Instance().Log(LogLevel::Error, "CreatePlatformHost", L"%ls", Utf8ToWide(failure).c_str());
         }
     }
     return *host;

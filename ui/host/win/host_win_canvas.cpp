@@ -5,23 +5,12 @@
 
 #include "ui/host/win/host_win_image.h"
 #include "ui/host/win/host_win_text.h"
+#include "ui/toolkit/nine_slice.h"
 
 namespace ui::win {
 namespace {
 
 using Gdiplus::REAL;
-
-// Splits one axis of a nine-slice: the two fixed ends shrink in proportion
-// when the span is too short for both.
-std::array<REAL, 4> SliceEdges(REAL begin, REAL end, REAL head, REAL tail) {
-    const REAL span = end - begin;
-    if (head + tail > span && head + tail > 0) {
-        const REAL factor = span / (head + tail);
-        head *= factor;
-        tail *= factor;
-    }
-    return {begin, begin + head, end - tail, end};
-}
 
 }  // namespace
 
@@ -91,16 +80,12 @@ void CWinCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& 
         drawPart(destLeft, destTop, destRight, destBottom, left, top, right, bottom);
         return;
     }
-    const auto dx = SliceEdges(destLeft, destRight, static_cast<REAL>(corners.left), static_cast<REAL>(corners.right));
-    const auto dy = SliceEdges(destTop, destBottom, static_cast<REAL>(corners.top), static_cast<REAL>(corners.bottom));
-    const auto sx = SliceEdges(left, right, corners.left * ratio, corners.right * ratio);
-    const auto sy = SliceEdges(top, bottom, corners.top * ratio, corners.bottom * ratio);
-    for (size_t row = 0; row < 3; ++row) {
-        for (size_t column = 0; column < 3; ++column) {
-            drawPart(dx[column], dy[row], dx[column + 1], dy[row + 1], sx[column], sy[row], sx[column + 1],
-                     sy[row + 1]);
-        }
-    }
+    ForEachNineSlicePart(NineSliceBox<REAL>{destLeft, destTop, destRight, destBottom},
+                         NineSliceBox<REAL>{left, top, right, bottom}, corners, ratio,
+                         [&](const NineSliceBox<REAL>& to, const NineSliceBox<REAL>& from) {
+                             drawPart(to.left, to.top, to.right, to.bottom, from.left, from.top, from.right,
+                                      from.bottom);
+                         });
 }
 
 Size CWinCanvas::MeasureText(const std::wstring& text, const FontSpec& font, int maxWidth, uint32_t flags) {

@@ -57,7 +57,7 @@ std::wstring CWinFonts::Register(std::span<const std::byte> bytes) {
     if (HANDLE gdiFont = AddFontMemResourceEx(kept.data(), static_cast<DWORD>(kept.size()), nullptr, &faces)) {
         gdiFonts_.emplace_back(gdiFont);
     } else {
-        CCTLog::Instance().Log(0, "CWinFonts::Register", L"AddFontMemResourceEx failed for %ls",
+        CCTLog::Instance().Log(LogLevel::Error, "CWinFonts::Register", L"AddFontMemResourceEx failed for %ls",
                                declared.front().c_str());
     }
     fontBytes_.push_back(std::move(kept));

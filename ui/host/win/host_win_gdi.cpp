@@ -17,7 +17,7 @@ CGdiplusSession::CGdiplusSession() {
     if (status == Gdiplus::Ok) {
         token_ = token;
     } else {
-        CCTLog::Instance().Log(0, "CGdiplusSession::Start", L"GdiplusStartup failed with status %d",
+        CCTLog::Instance().Log(LogLevel::Error, "CGdiplusSession::Start", L"GdiplusStartup failed with status %d",
                                static_cast<int>(status));
     }
 }
@@ -42,7 +42,7 @@ bool CDibSurface::Resize(Size size) {
     void* bits = nullptr;
     CBitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || bits == nullptr) {
-        CCTLog::Instance().Log(0, "CDibSurface::Resize", L"CreateDIBSection %dx%d failed (%lu)", size.cx, size.cy,
+        CCTLog::Instance().Log(LogLevel::Error, "CDibSurface::Resize", L"CreateDIBSection %dx%d failed (%lu)", size.cx, size.cy,
                                GetLastError());
         return false;
     }
@@ -132,14 +132,14 @@ std::string EncodePng(Gdiplus::Bitmap& bitmap) {
     static CLSID encoder{};
     static const bool hasEncoder = FindPngEncoder(encoder);
     if (!hasEncoder) {
-        CCTLog::Instance().Log(0, "EncodePng", L"GDI+ has no PNG encoder");
+        CCTLog::Instance().Log(LogLevel::Error, "EncodePng", L"GDI+ has no PNG encoder");
         return {};
     }
     ComPtr<IStream> stream(SHCreateMemStream(nullptr, 0));
     if (!stream) return {};
     const Gdiplus::Status status = bitmap.Save(stream.Get(), &encoder, nullptr);
     if (status != Gdiplus::Ok) {
-        CCTLog::Instance().Log(0, "EncodePng", L"saving as PNG failed with status %d", static_cast<int>(status));
+        CCTLog::Instance().Log(LogLevel::Error, "EncodePng", L"saving as PNG failed with status %d", static_cast<int>(status));
         return {};
     }
     STATSTG stat{};

@@ -7,6 +7,7 @@
 #include "shell/safe_files.h"
 #include "ui/host/win/host_win_canvas.h"
 #include "ui/host/win/host_win_image.h"
+#include "ui/toolkit/modal_owner.h"
 
 namespace ui::win {
 namespace {
@@ -30,7 +31,7 @@ bool EnsureWindowClass(WNDPROC procedure) {
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = kWindowClassName;
         if (RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
-        CCTLog::Instance().Log(0, "CWinHostWindow::RegisterClass", L"RegisterClassExW failed (%lu)", GetLastError());
+        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::RegisterClass", L"RegisterClassExW failed (%lu)", GetLastError());
         return false;
     }();
     return registered;
@@ -93,7 +94,7 @@ CWinHostWindow::CWinHostWindow(IHostWindowEvents& events, const HostWindowOption
                                   pixels.cy, owner_ ? owner_->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                                   this);
     if (window == nullptr) {
-        CCTLog::Instance().Log(0, "CWinHostWindow::Create", L"CreateWindowExW failed (%lu)", GetLastError());
+        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::Create", L"CreateWindowExW failed (%lu)", GetLastError());
         return;
     }
     hwnd_.Reset(window);
@@ -324,7 +325,7 @@ void CWinHostWindow::PresentLayered() {
     blend.SourceConstantAlpha = 255;
     blend.AlphaFormat = AC_SRC_ALPHA;  // the surface's own premultiplied alpha
     if (!UpdateLayeredWindow(hwnd_.Get(), nullptr, nullptr, &extent, surface_.Dc(), &origin, 0, &blend, ULW_ALPHA)) {
-        CCTLog::Instance().Log(0, "CWinHostWindow::PresentLayered", L"UpdateLayeredWindow failed (%lu)",
+        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::PresentLayered", L"UpdateLayeredWindow failed (%lu)",
                                GetLastError());
     }
 }
@@ -446,7 +447,7 @@ void CWinHostWindow::SetProgramIcon(int resourceId) {
     CIconHandle bigIcon = load(SM_CXICON, SM_CYICON);
     CIconHandle smallIcon = load(SM_CXSMICON, SM_CYSMICON);
     if (!bigIcon || !smallIcon) {
-        CCTLog::Instance().Log(0, "CWinHostWindow::SetProgramIcon", L"icon resource %d not loaded (%lu)", resourceId,
+        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::SetProgramIcon", L"icon resource %d not loaded (%lu)", resourceId,
                                static_cast<unsigned long>(GetLastError()));
         return;
     }
@@ -552,8 +553,7 @@ void CWinHostWindow::KillTimer(uint32_t timerId) {
 
 int CWinHostWindow::RunModal() {
     if (modalRunning_ || !hwnd_) return 0;  // already running: a second loop would never be ended
-    const bool ownerTookInput = owner_ && owner_->IsInputEnabled();
-    if (ownerTookInput) owner_->SetInputEnabled(false);
+    CModalOwnerInput ownerInput(owner_);
     modalRunning_ = true;
     modalEnded_ = false;
     modalCode_ = 0;
@@ -573,7 +573,7 @@ int CWinHostWindow::RunModal() {
     modalRunning_ = false;
     // Before the caller hides this window, so that the system activates the
     // owner again rather than some other program.
-    if (ownerTookInput) owner_->SetInputEnabled(true);
+    ownerInput.Restore();
     return modalCode_;
 }
 
