@@ -63,7 +63,6 @@ struct CPaintEvents : ui::IHostWindowEvents {
     void OnMouseWheel(int, ui::Point) override {}
     void OnTimer(uint32_t) override {}
     void OnCloseRequested() override {}
-    void OnCustomMessage(uint32_t, uintptr_t, intptr_t) override {}
 };
 
 // A native window of the main window's size over the built tree.

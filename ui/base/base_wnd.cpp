@@ -108,6 +108,14 @@ void CBaseWnd::ComboClear(std::wstring_view combo) {
     box->SetDropBoxSize({box->GetDropBoxSize().cx, 0});
 }
 
+void CBaseWnd::BindClick(std::wstring_view element, std::function<void()> handler) {
+    if (Control* control = Find(element)) control->SetClickHandler(std::move(handler));
+}
+
+void CBaseWnd::BindSelect(std::wstring_view combo, std::function<void(int index)> handler) {
+    if (Combo* box = FindCombo(combo)) box->SetSelectHandler(std::move(handler));
+}
+
 void CBaseWnd::ComboSelect(std::wstring_view combo, int index, bool withEvent) {
     Combo* box = FindCombo(combo);
     if (box == nullptr) return;

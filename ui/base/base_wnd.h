@@ -4,6 +4,7 @@
 // (an element that does not exist is skipped), the custom controls, and the
 // close, minimise and maximise buttons every layout uses.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,10 @@ public:
     // Without: a negative index or an empty combo clears the selection, an
     // index past the end selects the last item, and no event is sent.
     void ComboSelect(std::wstring_view combo, int index, bool withEvent);
+    // The window's own reactions to its elements: a click, a changed
+    // selection. An element that does not exist is skipped.
+    void BindClick(std::wstring_view element, std::function<void()> handler);
+    void BindSelect(std::wstring_view combo, std::function<void(int index)> handler);
 
 protected:
     // The program's skin archive, shared by all its windows.
@@ -42,7 +47,8 @@ protected:
     // telling the user.
     bool OnCreate() override;
     std::unique_ptr<Control> CreateControl(const std::wstring& kind) override;
-    // Windows pass the events they do not handle here.
+    // The clicks of elements without a handler: the buttons every layout
+    // names (closebtn, closebtnex, minbtn, maxbtn, restorebtn).
     void Notify(const TNotifyUI& message) override;
     virtual void OnClick(const TNotifyUI& message);
 

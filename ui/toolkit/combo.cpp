@@ -83,7 +83,11 @@ bool Combo::SelectItem(int index, bool notify) {
     selected_ = index;
     Invalidate();
     if (IsOpen()) list_->Invalidate();
-    if (notify && previous != index && manager_ != nullptr) {
+    if (!notify || previous == index) return true;
+    if (selectHandler_) {
+        const std::function<void(int)> handler = selectHandler_;
+        handler(index);
+    } else if (manager_ != nullptr) {
         manager_->SendNotify(this, L"itemselect", static_cast<uintptr_t>(index), previous);
     }
     return true;

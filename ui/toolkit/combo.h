@@ -3,6 +3,7 @@
 // list shown below it (above when the window has no room) with hot and
 // selected items, mouse-wheel scrolling and a thin scroll bar thumb.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -70,10 +71,13 @@ public:
     ListLabelElement* GetItemAt(int index) const;
     void RemoveAll();
     int GetCurSel() const { return selected_; }
-    // Selects the item; with `notify` sends "itemselect" (wParam: new index,
-    // lParam: previous index) when the selection changes. An index out of
-    // range clears the selection.
+    // Selects the item; with `notify` runs the selection handler, or without
+    // one sends "itemselect" (wParam: new index, lParam: previous index),
+    // when the selection changes. An index out of range clears the selection.
     bool SelectItem(int index, bool notify = true);
+    // What a changed selection (by the user, or SelectItem with notify) runs,
+    // with the new index.
+    void SetSelectHandler(std::function<void(int index)> handler) { selectHandler_ = std::move(handler); }
     Size GetDropBoxSize() const { return dropBox_; }
     void SetDropBoxSize(Size size);
     const ComboItemStyle& GetItemStyle() const { return itemStyle_; }
@@ -96,6 +100,7 @@ private:
     std::vector<std::unique_ptr<ListLabelElement>> items_;
     std::unique_ptr<ComboList> list_;
     int selected_ = -1;
+    std::function<void(int index)> selectHandler_;
     Size dropBox_;
     ComboItemStyle itemStyle_;
     std::wstring defaultText_;

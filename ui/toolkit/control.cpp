@@ -184,4 +184,14 @@ void Control::NeedUpdate() {
     if (manager_ != nullptr) manager_->NeedUpdate();
 }
 
+void Control::Clicked() {
+    if (clickHandler_) {
+        // A copy: the handler may replace itself or take the element away.
+        const std::function<void()> handler = clickHandler_;
+        handler();
+    } else if (manager_ != nullptr) {
+        manager_->SendNotify(this, L"click");
+    }
+}
+
 }  // namespace ui

@@ -5,6 +5,7 @@
 // which answer their own class and interface names.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -113,7 +114,16 @@ public:
     void Invalidate();
     void NeedUpdate();
 
+    // What a click on a clickable element (a text, a button) runs. Without
+    // one the element sends the "click" notification, by which the window
+    // base handles the buttons every layout names (closebtn, minbtn, ...).
+    void SetClickHandler(std::function<void()> handler) { clickHandler_ = std::move(handler); }
+
 protected:
+    // The element was clicked: its handler, else the notification. Last in
+    // an event: the handler may take the element away.
+    void Clicked();
+
     virtual void PaintBkColor(ICanvas& canvas);
     virtual void PaintBkImage(ICanvas& canvas);
     virtual void PaintStatusImage(ICanvas&) {}
@@ -146,6 +156,7 @@ protected:
     Argb borderColor_ = 0;
     int fontId_ = -1;
     uint32_t state_ = 0;
+    std::function<void()> clickHandler_;
 };
 
 }  // namespace ui

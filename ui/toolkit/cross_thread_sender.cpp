@@ -2,33 +2,31 @@
 
 namespace ui {
 
-bool CCrossThreadSender::Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool CCrossThreadSender::Run(std::function<void()> task) {
     auto request = std::make_shared<Request>();
     std::unique_lock<std::mutex> guard(lock_);
-    if (target_ == nullptr) return false;
-    host_.Post([self = shared_from_this(), request, message, wParam, lParam] {
-        self->Deliver(*request, message, wParam, lParam);
-    });
-    // A handler that closes the window detaches this sender: its sender
-    // still waits for the handler to finish.
-    changed_.wait(guard, [&] { return request->done || (target_ == nullptr && !request->handling); });
+    if (!attached_) return false;
+    host_.Post([self = shared_from_this(), request, task = std::move(task)] { self->Deliver(*request, task); });
+    // A task that closes the window detaches this sender: its sender still
+    // waits for the task to finish.
+    changed_.wait(guard, [&] { return request->done || (!attached_ && !request->running); });
     return request->done;
 }
 
-void CCrossThreadSender::Deliver(Request& request, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    IHostWindowEvents* target = nullptr;
+void CCrossThreadSender::Deliver(Request& request, const std::function<void()>& task) {
+    bool attached = false;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        target = target_;
-        request.handling = target != nullptr;
+        attached = attached_;
+        request.running = attached;
     }
-    // Handled without the lock: the handler may close the window, which
-    // detaches this sender.
-    if (target != nullptr) target->OnCustomMessage(message, wParam, lParam);
+    // Run without the lock: the task may close the window, which detaches
+    // this sender.
+    if (attached) task();
     {
         std::lock_guard<std::mutex> guard(lock_);
-        request.handling = false;
-        request.done = target != nullptr;
+        request.running = false;
+        request.done = attached;
     }
     changed_.notify_all();
 }
@@ -36,7 +34,7 @@ void CCrossThreadSender::Deliver(Request& request, uint32_t message, uintptr_t w
 void CCrossThreadSender::Detach() {
     {
         std::lock_guard<std::mutex> guard(lock_);
-        target_ = nullptr;
+        attached_ = false;
     }
     changed_.notify_all();
 }

@@ -1,13 +1,12 @@
 #pragma once
-// The one way another thread talks to a window: a message delivered to the
-// window's OnCustomMessage on the window thread while the sender waits.
-// Workers keep this object, not the window: it outlives the window, and a
-// window that goes away releases a waiting sender instead of leaving it
-// blocked. So the window thread may join a worker once the window is gone,
-// even a worker that was about to send.
+// The one way another thread hands a window its result: a task run on the
+// window thread while the sender waits. Workers keep this object, not the
+// window: it outlives the window, and a window that goes away releases a
+// waiting sender, whose task then never runs. So the window thread may join
+// a worker once the window is gone, even a worker that was about to send.
 
 #include <condition_variable>
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -17,26 +16,26 @@ namespace ui {
 
 class CCrossThreadSender : public std::enable_shared_from_this<CCrossThreadSender> {
 public:
-    CCrossThreadSender(IHost& host, IHostWindowEvents& target) : host_(host), target_(&target) {}
+    explicit CCrossThreadSender(IHost& host) : host_(host) {}
 
-    // From any thread but the window's: true once the window has handled the
-    // message; false when the window is gone, before or while waiting.
-    bool Send(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    // Window thread: no message reaches the window after this, and a waiting
-    // sender returns.
+    // From any thread but the window's: runs the task on the window thread
+    // and returns once it has run (true); false when the window is gone,
+    // before or while waiting, and the task did not run.
+    bool Run(std::function<void()> task);
+    // Window thread: no task runs after this, and a waiting sender returns.
     void Detach();
 
 private:
     struct Request {
-        bool handling = false;  // the window thread is in the handler
+        bool running = false;  // the window thread is in the task
         bool done = false;
     };
-    void Deliver(Request& request, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void Deliver(Request& request, const std::function<void()>& task);
 
     IHost& host_;
     std::mutex lock_;
     std::condition_variable changed_;
-    IHostWindowEvents* target_;  // null once detached
+    bool attached_ = true;  // false once detached
 };
 
 }  // namespace ui

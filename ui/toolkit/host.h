@@ -38,9 +38,6 @@ public:
     virtual void OnTimer(uint32_t timerId) = 0;
     // The user asked to close the window (system menu, window manager).
     virtual void OnCloseRequested() = 0;
-    // A message another thread sent through the window's CCrossThreadSender,
-    // handled on the window thread while the sender waits.
-    virtual void OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 };
 
 struct HostWindowOptions {

@@ -77,9 +77,7 @@ void Text::DoEvent(const TEventUI& event) {
     const bool wasPushed = (state_ & kStatePushed) != 0;
     Label::DoEvent(event);
     // Last: the window's handler may destroy this element.
-    if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse) && manager_ != nullptr) {
-        manager_->SendNotify(this, L"click");
-    }
+    if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse)) Clicked();
 }
 
 Button::Button() { textStyle_ = kTextCenter | kTextVCenter | kTextSingleLine; }
@@ -107,9 +105,7 @@ void Button::SetNormalImage(std::wstring_view imageSpec) {
 void Button::DoEvent(const TEventUI& event) {
     const bool wasPushed = (state_ & kStatePushed) != 0;
     Label::DoEvent(event);
-    if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse) && manager_ != nullptr) {
-        manager_->SendNotify(this, L"click");
-    }
+    if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse)) Clicked();
 }
 
 void Button::PaintStatusImage(ICanvas& canvas) {

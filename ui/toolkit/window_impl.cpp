@@ -24,7 +24,7 @@ bool CWindowImplBase::Create(CWindowImplBase* owner, const std::wstring& title, 
     options.exStyle = exStyle;
     host_ = host->CreateHostWindow(*this, options);
     if (!host_) return false;
-    sender_ = std::make_shared<CCrossThreadSender>(*host, *this);
+    sender_ = std::make_shared<CCrossThreadSender>(*host);
     return OnCreate();
 }
 
@@ -91,11 +91,6 @@ void CWindowImplBase::StopCrossThreadMessages() {
 
 std::unique_ptr<Control> CWindowImplBase::CreateControl(const std::wstring&) { return nullptr; }
 
-intptr_t CWindowImplBase::HandleCustomMessage(uint32_t, uintptr_t, intptr_t, bool& handled) {
-    handled = false;
-    return 0;
-}
-
 void CWindowImplBase::Notify(const TNotifyUI&) {}
 
 void CWindowImplBase::OnPaint(ICanvas& canvas, const Rect& dirty) {
@@ -127,14 +122,5 @@ void CWindowImplBase::OnTimer(uint32_t timerId) {
     if (manager_) manager_->OnTimer(timerId);
 }
 void CWindowImplBase::OnCloseRequested() { Close(kSystemCloseCode); }
-
-void CWindowImplBase::OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    bool handled = true;
-    HandleCustomMessage(message, wParam, lParam, handled);
-    if (!handled) {
-        CCTLog::Instance().Log(LogLevel::Progress, "CWindowImplBase::OnCustomMessage", L"message 0x%x not handled by %ls", message,
-                               GetWindowClassName().c_str());
-    }
-}
 
 }  // namespace ui

@@ -3,7 +3,7 @@
 // element tree built from a layout file of the shared skin, and the window's
 // own event sink. Program windows derive from it and supply their class
 // name, layout file and reactions; everything runs on the window thread
-// except SendFromOtherThread.
+// except what workers hand to its CCrossThreadSender.
 
 #include <cstdint>
 #include <memory>
@@ -41,9 +41,9 @@ public:
     // hidden and OnDestroy runs. Either way the window takes no more
     // messages from other threads.
     void Close(int code);
-    // What worker threads keep to send this window a message, handled by
-    // HandleCustomMessage on the window thread while they wait; null before
-    // Create. It stays valid after the window is gone.
+    // What worker threads keep to run a task on this window's thread while
+    // they wait; null before Create. It stays valid after the window is gone,
+    // and runs nothing then.
     std::shared_ptr<CCrossThreadSender> GetCrossThreadSender() const { return sender_; }
 
     IHostWindow* GetHostWindow() const { return host_.get(); }
@@ -65,12 +65,10 @@ protected:
     virtual void OnDestroy() {}
     // Elements of kinds the toolkit does not know; null lets it make its own.
     virtual std::unique_ptr<Control> CreateControl(const std::wstring& kind);
-    // Messages sent with SendFromOtherThread; `handled` false passes them on.
-    virtual intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);
 
     void Notify(const TNotifyUI& message) override;
-    // No message from another thread reaches the window after this, and a
-    // waiting sender returns. Close does it; a window that owns a worker
+    // No task from another thread runs after this, and a waiting sender
+    // returns. Close does it; a window that owns a worker
     // calls it first in its destructor, before it joins the worker.
     void StopCrossThreadMessages();
 
@@ -83,7 +81,6 @@ protected:
     void OnMouseWheel(int delta, Point at) override;
     void OnTimer(uint32_t timerId) override;
     void OnCloseRequested() override;
-    void OnCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
 private:
     std::unique_ptr<IHostWindow> host_;

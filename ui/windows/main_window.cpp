@@ -42,6 +42,15 @@ void MainWindow::InitWindow() {
     GetHostWindow()->SetProgramIcon(kIconId);
     languages_ = CKALOBase::Instance().LangConfig().LanguageList();
     FillLanguageCombo();
+    BindClick(L"start_check", [this] { StartCheck(); });
+    for (const wchar_t* link : {L"minimum_config_intro", L"minimum_config_intro_result"}) {
+        BindClick(link, [this] { OpenChildWindow(true); });
+    }
+    for (const wchar_t* link : {L"display_interface_intro", L"display_interface_intro_result"}) {
+        BindClick(link, [this] { OpenChildWindow(false); });
+    }
+    BindClick(L"back_btn", [this] { ShowWelcome(); });
+    BindSelect(L"cmb_lang", [this](int index) { OnLanguageSelected(index); });
     ShowWelcome();
 }
 
@@ -89,8 +98,9 @@ void MainWindow::StartCheck() {
     // The previous worker has reported (the result page was shown), so
     // replacing it does not wait.
     checkWorker_ = std::make_unique<CheckEnvThread>();
+    // The sender runs the report only while this window is there to take it.
     std::shared_ptr<CCrossThreadSender> sender = GetCrossThreadSender();
-    checkWorker_->Start([sender] { sender->Send(kCheckFinishedMessage, 0, 0); });
+    checkWorker_->Start([sender, this] { sender->Run([this] { LoadResultOfFinishedCheck(); }); });
     if (checkWorker_->HasThread()) return;
     // No thread, no report: back to the start instead of animating for ever.
     CCTLog::Instance().Log(LogLevel::Error, "MainWindow::StartCheck", L"the check worker could not start");
@@ -101,13 +111,6 @@ void MainWindow::StartCheck() {
                    chinese ? L"检测无法启动，请重试。" : L"The check could not start. Please try again.",
                    chinese ? L"确定" : L"OK", L"", kMessageBoxOk);
     ShowMask(false);
-}
-
-intptr_t MainWindow::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) {
-    if (message != kCheckFinishedMessage) return CBaseWnd::HandleCustomMessage(message, wParam, lParam, handled);
-    handled = true;
-    LoadResultOfFinishedCheck();
-    return 0;
 }
 
 void MainWindow::LoadResultOfFinishedCheck() {
@@ -172,29 +175,6 @@ void MainWindow::SetResultRow(const wchar_t* status, const wchar_t* valueElement
     }
 }
 
-void MainWindow::Notify(const TNotifyUI& message) {
-    if (message.type == L"click") {
-        OnClick(message);
-    } else if (message.type == L"itemselect") {
-        if (!OnItemSelect(message)) CBaseWnd::Notify(message);
-    }
-}
-
-void MainWindow::OnClick(const TNotifyUI& message) {
-    const std::wstring name = message.sender != nullptr ? message.sender->GetName() : std::wstring{};
-    if (name == L"start_check") {
-        StartCheck();
-    } else if (name == L"minimum_config_intro" || name == L"minimum_config_intro_result") {
-        OpenChildWindow(true);
-    } else if (name == L"display_interface_intro" || name == L"display_interface_intro_result") {
-        OpenChildWindow(false);
-    } else if (name == L"back_btn") {
-        ShowWelcome();
-    } else {
-        CBaseWnd::OnClick(message);
-    }
-}
-
 void MainWindow::OpenChildWindow(bool minimumRequirements) {
     ShowMask(true);
     if (minimumRequirements) {
@@ -205,18 +185,15 @@ void MainWindow::OpenChildWindow(bool minimumRequirements) {
     ShowMask(false);
 }
 
-bool MainWindow::OnItemSelect(const TNotifyUI& message) {
-    if (message.sender == nullptr || message.sender->GetName() != L"cmb_lang") return false;
-    const size_t index = message.wParam;
-    if (index >= languages_.size() || languages_[index].code.empty()) {
+void MainWindow::OnLanguageSelected(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= languages_.size() || languages_[index].code.empty()) {
         CCTLog::Instance().Log(LogLevel::Error, "MainWindow::OnItemSelect", L"combox select lang empty!");
-        return true;
+        return;
     }
     const LangPackInfo language = languages_[index];
     CKALOBase::Instance().LangConfig().SwitchLanguage(language.code, language.displayName, kProgramName, L"");
     ShowWelcome();
     SaveProgramSetting(L"set", L"language", language.code);
-    return true;
 }
 
 void MainWindow::OnDestroy() {

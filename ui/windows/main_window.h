@@ -14,9 +14,6 @@
 
 namespace ui {
 
-// The worker's message that the check has finished.
-inline constexpr uint32_t kCheckFinishedMessage = 0x401;
-
 class MainWindow : public CBaseWnd {
 public:
     MainWindow() = default;
@@ -33,21 +30,18 @@ protected:
     std::wstring GetWindowClassName() const override { return L"KALOFitProbeMainWnd"; }
     std::wstring GetSkinFile() const override { return L"main_window.xml"; }
     void InitWindow() override;
-    void Notify(const TNotifyUI& message) override;
-    void OnClick(const TNotifyUI& message) override;
-    intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) override;
     void OnDestroy() override;
 
     void ShowWelcome();
     void FillLanguageCombo();
     void StartCheck();
-    // False when the event is not the language box's.
-    bool OnItemSelect(const TNotifyUI& message);
+    // The language box's choice: switches, shows the texts and saves it.
+    void OnLanguageSelected(int index);
     void SetResultRow(const wchar_t* status, const wchar_t* valueElement, const std::wstring& text,
                       CheckResult code);
 
 private:
-    // The check-finished message: the finished check's report.
+    // On the window thread, while the finished worker waits: its report.
     void LoadResultOfFinishedCheck();
     void OpenChildWindow(bool minimumRequirements);
 

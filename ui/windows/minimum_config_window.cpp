@@ -5,7 +5,6 @@
 #include "ui/base/custom_controls.h"
 #include "ui/toolkit/shared_resources.h"
 #include "ui/toolkit/window_styles.h"
-#include "ui/windows/main_window.h"
 
 namespace ui {
 
@@ -66,19 +65,13 @@ void MinimumConfigWindow::InitWindow() {
     SetTextByKey(L"loading", L"IDS_STRING_LOADING");
     for (const RowElements& row : kRows) SetText(row.name, FormatWide(L"%ls: ", LangText(row.key).c_str()));
     loader_ = Factory() ? Factory()() : std::make_unique<MinimumConfigHelper>();
+    BindClick(L"know_btn", [this] { Close(1); });
+    // The sender shows the table only while this window is there.
     std::shared_ptr<CCrossThreadSender> sender = GetCrossThreadSender();
-    loader_->Start([sender] { sender->Send(kCheckFinishedMessage, 0, 0); });
+    loader_->Start([sender, this] { sender->Run([this] { ShowTable(); }); });
     // Without its thread the loader never reports: the table shows at once,
     // with the layout's own values.
     if (!loader_->HasThread()) ShowTable();
-}
-
-intptr_t MinimumConfigWindow::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
-                                                  bool& handled) {
-    if (message != kCheckFinishedMessage) return CBaseWnd::HandleCustomMessage(message, wParam, lParam, handled);
-    handled = true;
-    ShowTable();
-    return 0;
 }
 
 void MinimumConfigWindow::ShowTable() {
@@ -87,13 +80,6 @@ void MinimumConfigWindow::ShowTable() {
         for (const RowElements& element : kRows) SetText(element.value, row->*element.text);
     }
     SelectPage(L"tab_load", 1);
-}
-
-void MinimumConfigWindow::Notify(const TNotifyUI& message) {
-    if (message.type == L"click" && message.sender != nullptr && message.sender->GetName() == L"know_btn") {
-        Close(1);
-    }
-    CBaseWnd::Notify(message);
 }
 
 }  // namespace ui

@@ -31,8 +31,6 @@ protected:
     std::wstring GetSkinFile() const override { return L"minimum_config_window.xml"; }
     std::unique_ptr<Control> CreateControl(const std::wstring& kind) override;
     void InitWindow() override;
-    void Notify(const TNotifyUI& message) override;
-    intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) override;
 
 private:
     void ShowTable();

@@ -18,6 +18,12 @@ void CVRMsgWnd::InitWindow() {
         if (IHostWindow* host = GetHostWindow()) host->SetTitle(title_);
     }
     if (!text_.empty()) SetText(L"msgbox_text", text_);
+    BindClick(L"btn_msgbox_ok",
+              [this] { Close(type_ == kMessageBoxYesNo ? kCodeYes : type_ == kMessageBoxRetryCancel ? kCodeRetry : kCodeOk); });
+    BindClick(L"btn_msgbox_ok2", [this] { Close(kCodeOk); });
+    BindClick(L"btn_msgbox_cancel", [this] { Close(CancelCode()); });
+    // The window base's close button would close with 1, which is no answer.
+    BindClick(L"closebtn", [this] { Close(CancelCode()); });
     if (type_ == kMessageBoxOkCancel || type_ == kMessageBoxYesNo || type_ == kMessageBoxRetryCancel) {
         SetVisible(L"msgbox_type_1", true);
         SetVisible(L"msgbox_type_2", false);
@@ -29,21 +35,6 @@ void CVRMsgWnd::InitWindow() {
     if (type_ == kMessageBoxOk && !confirmText_.empty()) SetText(L"btn_msgbox_ok2", confirmText_);
     SetVisible(L"msgbox_type_1", false);
     SetVisible(L"msgbox_type_2", true);
-}
-
-void CVRMsgWnd::Notify(const TNotifyUI& message) {
-    if (message.type != L"click" || message.sender == nullptr) {
-        CBaseWnd::Notify(message);
-        return;
-    }
-    const std::wstring& name = message.sender->GetName();
-    if (name == L"btn_msgbox_ok") {
-        Close(type_ == kMessageBoxYesNo ? kCodeYes : type_ == kMessageBoxRetryCancel ? kCodeRetry : kCodeOk);
-    } else if (name == L"btn_msgbox_ok2") {
-        Close(kCodeOk);
-    } else if (name == L"btn_msgbox_cancel" || name == L"closebtn") {
-        Close(CancelCode());
-    }
 }
 
 void CVRMsgWnd::OnCloseRequested() { Close(CancelCode()); }

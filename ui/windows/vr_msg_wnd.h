@@ -34,7 +34,6 @@ protected:
     std::wstring GetWindowClassName() const override { return L"KALO_MsgWnd_ClassName"; }
     std::wstring GetSkinFile() const override { return L"msgwnd.xml"; }
     void InitWindow() override;
-    void Notify(const TNotifyUI& message) override;
     // The window manager's close counts as the close button.
     void OnCloseRequested() override;
 

@@ -30,7 +30,6 @@ struct CManagerEvents : IHostWindowEvents {
     void OnMouseWheel(int delta, Point at) override { manager->OnMouseWheel(delta, at); }
     void OnTimer(uint32_t id) override { manager->OnTimer(id); }
     void OnCloseRequested() override {}
-    void OnCustomMessage(uint32_t, uintptr_t, intptr_t) override {}
 };
 
 TEST(ShippedWindows, EveryLayoutDrawsInEveryLanguageAndIsSavedForLooking) {

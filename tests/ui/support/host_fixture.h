@@ -22,7 +22,6 @@ IHost& TestHost();
 struct CRecordedEvents : IHostWindowEvents {
     std::function<void(ICanvas&)> paint;
     std::function<void(uint32_t)> timer;
-    std::function<void(uint32_t, uintptr_t, intptr_t)> message;
     std::vector<std::string> input;  // "down 3,4", "wheel 1", ...
 
     void OnPaint(ICanvas& canvas, const Rect&) override {
@@ -37,9 +36,6 @@ struct CRecordedEvents : IHostWindowEvents {
         if (timer) timer(id);
     }
     void OnCloseRequested() override { input.push_back("close"); }
-    void OnCustomMessage(uint32_t m, uintptr_t w, intptr_t l) override {
-        if (message) message(m, w, l);
-    }
     static std::string Text(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 };
 

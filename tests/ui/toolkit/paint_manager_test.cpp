@@ -89,6 +89,29 @@ TEST_F(PaintManagerTest, PressAndReleaseClicksButtonsAndTextsAndDragsTheCaption)
     }
 }
 
+// A window's own handler takes the click, or the selection, in place of the
+// string notification; elements without one still notify.
+TEST_F(PaintManagerTest, HandlersTakeClicksAndSelectionsInPlaceOfTheNotification) {
+    int buttonClicks = 0;
+    std::vector<int> selections;
+    skin.manager->FindControl(L"btn")->SetClickHandler([&] { ++buttonClicks; });
+    auto* combo = static_cast<Combo*>(skin.manager->FindControl(L"cmb"));
+    combo->SetSelectHandler([&](int index) { selections.push_back(index); });
+
+    Click({10, 10});
+    EXPECT_EQ(buttonClicks, 1);
+    EXPECT_TRUE(recorder.seen.empty());
+    Click({10, 45});  // the text has no handler
+    ASSERT_EQ(recorder.seen.size(), 1u);
+    EXPECT_EQ(recorder.seen[0].sender, skin.manager->FindControl(L"link"));
+
+    combo->SelectItem(1);
+    combo->SelectItem(1);  // unchanged: nothing
+    combo->SelectItem(0, false);
+    EXPECT_EQ(selections, std::vector<int>{1});
+    EXPECT_EQ(recorder.seen.size(), 1u);
+}
+
 TEST_F(PaintManagerTest, ReleasingOutsideThePressedButtonDoesNotClick) {
     skin.manager->OnMouseDown(MouseButton::Left, {10, 10});
     skin.manager->OnMouseMove({200, 200});

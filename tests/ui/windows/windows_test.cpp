@@ -60,7 +60,6 @@ public:
     explicit CLayoutWindow(std::wstring layout) : layout_(std::move(layout)) {}
     using CBaseWnd::OnClick;
     std::function<void(const TNotifyUI&)> notified;
-    std::function<void(uint32_t)> custom;
 
 protected:
     std::wstring GetWindowClassName() const override { return L"KALO_TEST_WND"; }
@@ -68,11 +67,6 @@ protected:
     void Notify(const TNotifyUI& message) override {
         if (notified) notified(message);
         CBaseWnd::Notify(message);
-    }
-    intptr_t HandleCustomMessage(uint32_t message, uintptr_t, intptr_t, bool& handled) override {
-        handled = custom != nullptr;
-        if (custom) custom(message);
-        return 0;
     }
 
 private:
@@ -291,14 +285,13 @@ TEST_F(WindowsTest, WindowBaseOperationsWorkOnTheMainLayout) {
     EXPECT_EQ(RunModalWhile(window, [&window] { Click(window, L"closebtn"); }), 1);
 }
 
-TEST_F(WindowsTest, MessageFromAnotherThreadIsHandledOnTheWindowThreadWhileTheSenderWaits) {
+TEST_F(WindowsTest, TaskFromAnotherThreadRunsOnTheWindowThreadWhileTheSenderWaits) {
     CLayoutWindow window(L"msgwnd.xml");
     const std::thread::id windowThread = std::this_thread::get_id();
     std::atomic<bool> senderReturned{false};
     bool handledOnWindowThread = false;
     bool senderWasWaiting = false;
-    window.custom = [&](uint32_t message) {
-        EXPECT_EQ(message, 0x401u);
+    const auto task = [&] {
         handledOnWindowThread = std::this_thread::get_id() == windowThread;
         // Give a sender that did not wait the time to get ahead.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -309,7 +302,7 @@ TEST_F(WindowsTest, MessageFromAnotherThreadIsHandledOnTheWindowThreadWhileTheSe
     std::thread sender;
     const int code = RunModalWhile(window, [&] {
         sender = std::thread([&] {
-            EXPECT_TRUE(window.GetCrossThreadSender()->Send(0x401, 0, 0));
+            EXPECT_TRUE(window.GetCrossThreadSender()->Run(task));
             senderReturned = true;
         });
     });
@@ -329,16 +322,15 @@ TEST_F(WindowsTest, SenderIsReleasedWhenTheWindowGoesAwayAndTheWindowThreadCanJo
     std::thread worker;
     {
         CLayoutWindow window(L"msgwnd.xml");
-        window.custom = [&](uint32_t) { delivered = true; };
         ASSERT_TRUE(window.Create(nullptr, L"", kStylePopupDialog, 0));
         sender = window.GetCrossThreadSender();
-        worker = std::thread([&] { sent = sender->Send(0x401, 0, 0); });
+        worker = std::thread([&] { sent = sender->Run([&] { delivered = true; }); });
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     worker.join();  // would hang for ever if the sender still waited
     EXPECT_FALSE(sent);
-    EXPECT_FALSE(sender->Send(0x401, 0, 0));
-    // The message posted before the window went away finds nobody.
+    EXPECT_FALSE(sender->Run([&] { delivered = true; }));
+    // The task posted before the window went away does not run.
     ProcessPendingEvents();
     EXPECT_FALSE(delivered);
 }
