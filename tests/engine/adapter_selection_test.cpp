@@ -6,7 +6,6 @@
 
 #include "shell/profile.h"
 #include "shell/text_convert.h"
-#include "tests/support/fixture_probes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -157,24 +156,6 @@ TEST(TextOverrides, ReplaceBrandAndCaption) {
         o.os = c.value;
         EXPECT_EQ(ApplyCpuOverride(L"  Intel(R) Core(TM) i5-8400", o), c.cpuExpected);
         EXPECT_EQ(ApplyOsOverride(L"Ubuntu 24.04.1 LTS", o), c.osExpected);
-    }
-}
-
-TEST_F(SettingsFile, IsLaptopHonoursTheSettingAfreshOnEveryCall) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
-    const auto desktop = FixtureProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/desktop-intel-nvidia"));
-    const auto laptop = FixtureProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/intel-laptop"));
-    const struct { const char* ini; bool desktopIsLaptop; bool laptopIsLaptop; } kRows[] = {
-        {"", false, true},
-        {"[test]\nislaptop=1\n", true, true},  // acts without istest
-        {"[test]\nislaptop=0\n", false, true},
-        {"[test]\nislaptop=2\n", false, true},
-    };
-    for (const auto& row : kRows) {
-        SCOPED_TRACE(row.ini);
-        Use(row.ini);
-        EXPECT_EQ(IsLaptop(*desktop), row.desktopIsLaptop);
-        EXPECT_EQ(IsLaptop(*laptop), row.laptopIsLaptop);
     }
 }
 

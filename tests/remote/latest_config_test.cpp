@@ -11,6 +11,7 @@
 #include "shell/platform.h"
 #include "shell/safe_files.h"
 #include "shell/text_convert.h"
+#include "tests/remote/latest_config_fixture.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
@@ -21,49 +22,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string kOldDocument = R"({"head":{"version":"1"},"body":{"OS":["WINDOWS 10"]}})";
-const std::string kNewDocument = R"({"head":{"version":"2"},"body":{"OS":["WINDOWS 11"]}})";
-constexpr char kDocumentPath[] = "/files/checkerconfig.json";
-
 // A rule set of about `size` bytes whose padding shows which one it is.
 std::string LargeRuleSet(char fill, size_t size) {
     return R"({"head":{"note":")" + std::string(size, fill) + R"("},"body":{"OS":["WINDOWS 11"]}})";
 }
-
-std::string Replaced(std::string text, const std::string& placeholder, const std::string& value) {
-    for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size())) {
-        text.replace(at, placeholder.size(), value);
-    }
-    return text;
-}
-
-class LatestConfigTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(server_.IsListening());
-        data_.Write(L"updates/fitprobe/checkerconfig.json", kOldDocument);
-    }
-
-    std::string DocumentUrl() const { return server_.BaseUrl() + kDocumentPath; }
-
-    // The service's two answers; "@DOC@" in the rule-set answer stands for the document's address.
-    void ServeService(const std::string& answer, int status = 200) {
-        server_.Serve("/common/getTimestamp", {.body = "1712345678"});
-        server_.Serve("/rezedav/wscheckerconfig", {.status = status, .body = Replaced(answer, "@DOC@", DocumentUrl())});
-    }
-
-    LatestConfigOutcome Download(const std::wstring& language = L"cn") { return DownloadReportFor(language).outcome; }
-    DownloadReport DownloadReportFor(const std::wstring& language = L"cn") {
-        return DownloadLatestConfig(*http_, {baseUrl_, language, cachePath_, IsRuleSetDocument});
-    }
-
-    ScopedNoProxy noProxy_;
-    LoopbackHttpServer server_;
-    ScopedTempFolder data_;
-    std::wstring cachePath_ = data_.File(L"updates/fitprobe/checkerconfig.json");
-    std::string baseUrl_ = server_.BaseUrl();
-    std::unique_ptr<IHttpClient> http_ = CreateHttpClient({1000ms, 2000ms});
-};
 
 TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
     const std::string pointer = R"({"code":0,"body":{"url":"@DOC@"}})";
@@ -157,31 +119,6 @@ TEST_F(LatestConfigTest, AsksWithTheLanguageTheServiceTimeAndAToken) {
     EXPECT_EQ(requests[1].query.size(), prefix.size() + 32);
     EXPECT_EQ(requests[2].target, kDocumentPath);
     for (const auto& request : requests) EXPECT_EQ(request.Header("user-agent"), "Sorvik");
-}
-
-TEST_F(LatestConfigTest, GoesThroughTheProxyNamedByHttpProxy) {
-#ifdef _WIN32
-    GTEST_SKIP() << "WinINet takes the system's proxy settings, not http_proxy";
-#else
-    const ScopedEnv proxy("http_proxy", server_.BaseUrl().c_str());
-    // The reserved host never resolves: only the proxy can answer for it.
-    baseUrl_ = "http://config.kalo.example";
-    ServeService(R"({"body":{"url":"http://config.kalo.example/files/checkerconfig.json"}})");
-    server_.Serve(kDocumentPath, {.body = kNewDocument});
-
-    ASSERT_EQ(Download(L"cn"), LatestConfigOutcome::Stored);
-    EXPECT_EQ(ReadWholeFile(cachePath_), kNewDocument);
-    // Token: printf '%s' 'Rk7Wq$m2Xe#Lp+Tzv4HnYcBfa1712345678http://config.kalo.example/rezedav/wscheckerconfig' | md5sum
-    const std::vector<std::string> expected = {
-        "http://config.kalo.example/common/getTimestamp",
-        "http://config.kalo.example/rezedav/wscheckerconfig?language=cn&timestamp=1712345678"
-        "&accesstoken=13cfe842e11d1396b141de27f71ab21b",
-        "http://config.kalo.example/files/checkerconfig.json",
-    };
-    std::vector<std::string> targets;
-    for (const auto& request : server_.Requests()) targets.push_back(request.target);
-    EXPECT_EQ(targets, expected);
-#endif
 }
 
 TEST_F(LatestConfigTest, AnErrorPageAfterAGoodDownloadKeepsTheGoodCache) {

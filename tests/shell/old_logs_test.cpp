@@ -88,22 +88,4 @@ TEST(FolderListing, EntriesCarryNameKindAndCreationTime) {
     EXPECT_TRUE(ListFolderEntries(folder.File(L"absent")).empty());
 }
 
-TEST(OldLogs, OnlyRegularFilesAreRemovedAndNoLinkIsFollowed) {
-#ifdef _WIN32
-    GTEST_SKIP() << "symbolic links need a privilege on Windows";
-#else
-    ScopedTempFolder logs;
-    ScopedTempFolder outside;
-    const std::wstring victim = outside.Write(L"KALOFitProbe-20250101.log", "someone's\n");
-    const std::wstring top = logs.Write(L"KALOFitProbe-20250102.log", "old\n");
-    fs::create_symlink(ToFsPath(victim), ToFsPath(logs.File(L"link.log")));
-    fs::create_symlink(ToFsPath(outside.Path()), ToFsPath(logs.File(L"linked-folder")));
-    RemoveOldLogs(logs.Path(), CreatedAt(logs.Path(), L"KALOFitProbe-20250102.log") + 400000);
-    EXPECT_FALSE(PathExists(top));
-    EXPECT_TRUE(fs::is_symlink(ToFsPath(logs.File(L"link.log"))));
-    EXPECT_TRUE(fs::is_symlink(ToFsPath(logs.File(L"linked-folder"))));
-    EXPECT_EQ(ReadWholeFile(victim), "someone's\n");
-#endif
-}
-
 }  // namespace

@@ -1,10 +1,6 @@
 #include "shell/platform.h"
 
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -34,20 +30,6 @@ TEST(CreateDirectoryTree, TrailingSeparatorMakesTheSameFolders) {
     EXPECT_TRUE(fs::is_directory(ToFsPath(root.Path() + L"/X/Y")));
 }
 
-TEST(CreateDirectoryTree, OpenFoldersAreNotWorldWritable) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX permission bits; platform_win_test reads the Windows access list back";
-#else
-    // Another local user must not be able to plant files in this user's data.
-    ScopedTempFolder root;
-    const std::wstring folder = root.Path() + L"/Data";
-    ASSERT_TRUE(CreateDirectoryTree(folder, true));
-    struct stat info {};
-    ASSERT_EQ(stat(ToFsPath(folder).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & S_IWOTH, 0u);
-#endif
-}
-
 TEST(CreateDirectoryTree, RelativePathIsBelowTheCurrentFolder) {
     ScopedTempFolder root;
     const fs::path previous = fs::current_path();
@@ -70,43 +52,6 @@ TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeeded) {
     EXPECT_EQ(JoinPath(L"", L"b"), L"b");
 }
 
-TEST(TempFolder, UsesTheRuntimeFolderWhenSet) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the private temporary folder below XDG_RUNTIME_DIR or /tmp is the Linux one";
-#else
-    ScopedTempFolder runtime;
-    const ScopedTempFolderRedirect redirect(runtime.Path());
-    EXPECT_EQ(TempFolder(), runtime.Path() + L"/");
-#endif
-}
-
-TEST(TempFolder, FallsBackToAPrivateFolderPerUser) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the private temporary folder below XDG_RUNTIME_DIR or /tmp is the Linux one";
-#else
-    ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
-    const std::wstring folder = TempFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder, L"/tmp/kalofitprobe-" + std::to_wstring(getuid()) + L"/");
-    struct stat info {};
-    ASSERT_EQ(lstat(ToFsPath(folder).c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-#endif
-}
-
-TEST(TempFolder, RefusesARuntimeFolderThatIsALink) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the private temporary folder below XDG_RUNTIME_DIR or /tmp is the Linux one";
-#else
-    ScopedTempFolder root;
-    const std::wstring link = root.Path() + L"/link";
-    fs::create_directory_symlink(ToFsPath(root.Path()), ToFsPath(link));
-    ScopedEnv env("XDG_RUNTIME_DIR", WideToUtf8(link).c_str());
-    EXPECT_NE(TempFolder(), link + L"/");
-#endif
-}
-
 TEST(QueryFileSize, SizesFilesAndRefusesTheRest) {
     ScopedTempFolder root;
     uint64_t size = 99;
@@ -116,34 +61,6 @@ TEST(QueryFileSize, SizesFilesAndRefusesTheRest) {
     EXPECT_EQ(size, 5u);
     EXPECT_FALSE(QueryFileSize(root.File(L"missing"), size));
     EXPECT_FALSE(QueryFileSize(root.Path(), size));
-}
-
-TEST(ReadRegistryString, EnvironmentKeysReadTheEnvironment) {
-#ifdef _WIN32
-    GTEST_SKIP() << "on Linux the Environment keys read the process environment; Windows reads the registry";
-#else
-    ScopedEnv env("KALO4_PLATFORM_DIR", "/opt/kalo/sdk");
-    std::wstring value;
-    EXPECT_TRUE(ReadRegistryString(RegistryRoot::CurrentUser, L"Environment", L"KALO4_PLATFORM_DIR", value));
-    EXPECT_EQ(value, L"/opt/kalo/sdk");
-    value.clear();
-    EXPECT_TRUE(ReadRegistryString(RegistryRoot::LocalMachine,
-                                   L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-                                   L"KALO4_PLATFORM_DIR", value));
-    EXPECT_FALSE(ReadRegistryString(RegistryRoot::LocalMachine, L"Software\\KALO4", L"KALO4_PLATFORM_DIR", value));
-    EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, L"Environment", L"KALO_NOT_SET_ANYWHERE", value));
-#endif
-}
-
-TEST(ReadRegistryString, ValuesLongerThanTheBufferAreAbsent) {
-#ifdef _WIN32
-    GTEST_SKIP() << "on Linux the Environment keys read the process environment; Windows reads the registry";
-#else
-    const std::string longValue(300, 'x');
-    ScopedEnv env("KALO_LONG_VALUE", longValue.c_str());
-    std::wstring value;
-    EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, L"Environment", L"KALO_LONG_VALUE", value));
-#endif
 }
 
 TEST(EmbeddedResource, FindsTheBuiltInRuleSetAndNothingElse) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/child_processes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -72,30 +71,6 @@ TEST(Profile, WritingNeverCreatesFolders) {
 
 // Processes writing their own keys into one file at once lose none of them:
 // each read-change-write holds the file's lock.
-TEST(Profile, ConcurrentWritersInOtherProcessesKeepEveryKey) {
-#ifdef _WIN32
-    GTEST_SKIP() << kNoForkReason;
-#else
-    ScopedTempFolder folder;
-    const std::wstring path = folder.File(L"lang.ini");
-    constexpr int kWriters = 6;
-    constexpr int kKeys = 10;
-    const std::vector<int> codes = RunInChildProcesses(kWriters, [&path](int writer) {
-        bool ok = true;
-        for (int key = 0; key < kKeys; ++key) {
-            ok = ProfileWriteString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"v", path) && ok;
-        }
-        return ok ? 0 : 1;
-    });
-    EXPECT_EQ(codes, std::vector<int>(kWriters, 0));
-    for (int writer = 0; writer < kWriters; ++writer) {
-        for (int key = 0; key < kKeys; ++key) {
-            EXPECT_EQ(ProfileReadString(L"w" + std::to_wstring(writer), L"k" + std::to_wstring(key), L"", path), L"v");
-        }
-    }
-#endif
-}
-
 TEST(Profile, DefaultsComeBackWithoutTrailingBlanks) {
     ScopedTempFolder folder;
     EXPECT_EQ(ProfileReadString(L"test", L"testgpu1", L"NVIDIA Quadro K420 \t ", folder.File(L"none.ini")),

@@ -228,26 +228,6 @@ TEST(ZipArchive, UnpackingToFilesCreatesFoldersAndReplacesFiles) {
     EXPECT_EQ(ReadWholeFile(fresh), kText);
 }
 
-TEST(ZipArchive, ALinkAtTheTargetIsReplacedNotFollowed) {
-#ifdef _WIN32
-    GTEST_SKIP() << "symbolic links need a privilege on Windows";
-#else
-    ScopedTempFolder folder;
-    const std::wstring outside = folder.Write(L"outside.txt", "must stay");
-    const std::wstring target = folder.File(L"root/pack.lang");
-    fs::create_directories(ToFsPath(folder.File(L"root")));
-    fs::create_symlink(ToFsPath(outside), ToFsPath(target));
-
-    const std::string archive = BuildZip({ZipFile("pack.lang", kText)});
-    CZipArchive zip;
-    ASSERT_EQ(zip.Open(archive.data(), archive.size()), kZipOk);
-    EXPECT_EQ(zip.UnpackToFile(0, target), kZipOk);
-    EXPECT_EQ(ReadWholeFile(outside), "must stay");
-    EXPECT_FALSE(fs::is_symlink(ToFsPath(target)));
-    EXPECT_EQ(ReadWholeFile(target), kText);
-#endif
-}
-
 TEST(ZipArchive, AFailedUnpackLeavesTheOldFile) {
     ScopedTempFolder folder;
     const std::wstring target = folder.Write(L"pack.lang", "previous pack");

@@ -1,10 +1,7 @@
 #pragma once
 // Real child processes for tests of what several copies of the program do to
-// shared files at once. They are forked, which Windows cannot do; tests that
-// use them are skipped there (kNoForkReason).
-
-inline constexpr char kNoForkReason[] = "needs fork() for its child processes";
-#ifndef _WIN32
+// shared files at once. They are forked, which Windows cannot do: only the
+// _linux tests use them.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,4 +26,3 @@ inline std::vector<int> RunInChildProcesses(int count, const std::function<int(i
     }
     return codes;
 }
-#endif  // _WIN32

@@ -2,9 +2,7 @@
 // data and temporary folder, against a loopback configuration service.
 
 #include <gtest/gtest.h>
-#ifndef _WIN32
 #include <sys/wait.h>
-#endif
 
 #include <cstdio>
 
@@ -22,7 +20,6 @@ struct RunResult {
     std::string output;
 };
 
-#ifndef _WIN32
 RunResult RunCli(const std::string& arguments) {
     const std::string command = std::string(KALO_CLI_PATH) + " " + arguments + " 2>/dev/null";
     RunResult result;
@@ -35,7 +32,6 @@ RunResult RunCli(const std::string& arguments) {
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
-#endif
 
 // The overrides make the check's outcome the same on every machine but for
 // the memory, which is real.
@@ -50,16 +46,11 @@ constexpr char kSettings[] =
 class TerminalCheck : public testing::Test {
 protected:
     Json::Value RunJson(const std::string& arguments) {
-#ifdef _WIN32
-        static_cast<void>(arguments);
-        return {};
-#else
         const RunResult run = RunCli("--json --settings '" + WideToUtf8(settings_) + "' " + arguments);
         EXPECT_EQ(run.exitCode, 0);
         Json::Value json;
         EXPECT_TRUE(ParseJson(run.output, json)) << run.output;
         return json;
-#endif
     }
 
     ScopedTempFolder root_;
@@ -70,9 +61,6 @@ protected:
 };
 
 TEST_F(TerminalCheck, WithoutDownloadTheBuiltInRuleSetDecides) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the program through a POSIX shell with XDG folders; the Windows build runs it once from ctest (cli_runs)";
-#else
     const Json::Value json = RunJson("--no-download");
     EXPECT_EQ(json["language"].asString(), "en") << "the saved language";
     EXPECT_EQ(json["ruleSet"].asString(), WideToUtf8(root_.Path()) + "/checkerconfig.json");
@@ -86,13 +74,9 @@ TEST_F(TerminalCheck, WithoutDownloadTheBuiltInRuleSetDecides) {
     EXPECT_EQ(json["rows"][2]["caption"].asString(), "GPU");
     EXPECT_EQ(json["inventory"]["gpuNames"].size(), 2u) << "an overridden adapter makes two slots";
     EXPECT_EQ(json["report"]["driverFlags"].asInt(), 0);
-#endif
 }
 
 TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the program through a POSIX shell with XDG folders; the Windows build runs it once from ctest (cli_runs)";
-#else
     LoopbackHttpServer service;
     service.Serve("/common/getTimestamp", {200, "1765200000"});
     service.Serve("/rezedav/wscheckerconfig",
@@ -107,36 +91,24 @@ TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
     EXPECT_EQ(json["ruleSet"].asString(),
               WideToUtf8(root_.File(L"data")) + "/KALO Assistant 4/updates/fitprobe/checkerconfig.json");
     EXPECT_EQ(service.RequestsTo("/rezedav/wscheckerconfig").size(), 1u);
-#endif
 }
 
 TEST_F(TerminalCheck, AnUnreachableServiceStillGivesAResult) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the program through a POSIX shell with XDG folders; the Windows build runs it once from ctest (cli_runs)";
-#else
     ScopedEnv url("KALO_CONFIG_SERVICE_URL", "http://127.0.0.1:1");
     const Json::Value json = RunJson("");
     EXPECT_EQ(json["rows"].size(), 5u);
     EXPECT_EQ(json["ruleSet"].asString(), WideToUtf8(root_.Path()) + "/checkerconfig.json");
-#endif
 }
 
 TEST_F(TerminalCheck, TextShowsTheHeadlineAndTheRowsInTheChosenLanguage) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the program through a POSIX shell with XDG folders; the Windows build runs it once from ctest (cli_runs)";
-#else
     const RunResult run = RunCli("--no-download --lang en --settings '" + WideToUtf8(settings_) + "'");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.output.find("  \u2713  GPU                 NVIDIA GeForce GTX 1060 6GB\n"), std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("GPU driver version  31.0.15.8159\n"), std::string::npos);
-#endif
 }
 
 TEST_F(TerminalCheck, BadOptionsExitWithTheUsageCode) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the program through a POSIX shell with XDG folders; the Windows build runs it once from ctest (cli_runs)";
-#else
     const struct { const char* arguments; int exitCode; } kCases[] = {
         {"--frobnicate", 64},
         {"--lang", 64},
@@ -145,7 +117,6 @@ TEST_F(TerminalCheck, BadOptionsExitWithTheUsageCode) {
         {"--version", 0},
     };
     for (const auto& c : kCases) EXPECT_EQ(RunCli(c.arguments).exitCode, c.exitCode) << c.arguments;
-#endif
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 
 #include <string>
 
+#include "engine/probes/probes_linux.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
 #include "tests/engine/verdict_test_support.h"
-#include "tests/support/fixture_probes.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
@@ -78,7 +78,6 @@ const CheckCase kChecks[] = {
 };
 
 TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     for (const CheckCase& c : kChecks) {
         SCOPED_TRACE(c.name);
         ScopedTempFolder root;
@@ -90,7 +89,7 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
             root.Write(L"home/.local/share/Steam/steamapps/appmanifest_250820.acf",
                        ReadWholeFile(Utf8ToWide(std::string(KALO_FIXTURE_DIR) + "/steam/appmanifest_250820.acf")));
         }
-        auto probes = FixtureProbes(MachineRoot(c.machine));
+        auto probes = CreateLinuxHardwareProbes(MachineRoot(c.machine));
         CSteamHelper steam(root.File(L"home"));
         CCheckEnv env(cache, *probes, steam);
 
@@ -115,10 +114,9 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
 }
 
 TEST(CheckEnv, KeepsTheAdapterTextsTheProbeReported) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     const ScopedSettings settings(root, "");
-    auto probes = FixtureProbes(MachineRoot("desktop-intel-nvidia"));
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam(root.File(L"home"));
     CCheckEnv env(root.Write(L"checkerconfig.json", std::string(BuiltInRuleSetDocument())), *probes, steam);
     ASSERT_EQ(env.ProbeGraphicsAdapters(), 0);
@@ -133,11 +131,10 @@ TEST(CheckEnv, KeepsTheAdapterTextsTheProbeReported) {
 }
 
 TEST(CheckEnv, LogsTheStartOfWork) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     const ScopedSettings settings(root, "");
     const LogCapture log;
-    auto probes = FixtureProbes(MachineRoot("vm-no-display"));
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
     CCheckEnv env(root.Write(L"checkerconfig.json", std::string(BuiltInRuleSetDocument())), *probes, steam);
     env.Work();
@@ -150,11 +147,10 @@ TEST(CheckEnv, LogsTheStartOfWork) {
 }
 
 TEST(CheckEnv, AnAdapterEnumerationThatCannotRunReportsOne) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     const ScopedSettings settings(root, "");
     const LogCapture log;
-    auto probes = FixtureProbes(root.File(L"no-such-machine"));
+    auto probes = CreateLinuxHardwareProbes(root.File(L"no-such-machine"));
     CSteamHelper steam(root.File(L"home"));
     CCheckEnv env(L"", *probes, steam);
     EXPECT_EQ(env.ProbeGraphicsAdapters(), 1);

@@ -9,13 +9,13 @@
 #include "app/built_in_rule_set.h"
 #include "app/check_env_thread.h"
 #include "app/check_helper.h"
+#include "engine/probes/probes_linux.h"
 #include "engine/rule_set_reader.h"
 #include "remote/config_service.h"
 #include "shell/embedded_resource.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
 #include "shell/text_convert.h"
-#include "tests/support/fixture_probes.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/loopback_http_server.h"
@@ -36,8 +36,7 @@ constexpr char kServedRules[] =
 class CheckSequence : public testing::Test {
 protected:
     void SetUp() override {
-        KALO_SKIP_WITHOUT_FIXTURE_PROBES();
-        SetSettingsFilePath(root_.Write(L"fitprobe.ini", "[test]\nistest=1\ntestos=Microsoft Windows 10 Pro\n"));
+            SetSettingsFilePath(root_.Write(L"fitprobe.ini", "[test]\nistest=1\ntestos=Microsoft Windows 10 Pro\n"));
         SetConfigServiceBaseUrl(service_.BaseUrl());
         ServeRules(kServedRules);
         service_.Serve("/common/getTimestamp", {200, "1765200000"});
@@ -60,7 +59,7 @@ protected:
     ScopedEnv runtime_{"XDG_RUNTIME_DIR", WideToUtf8(root_.Path()).c_str()};
     LoopbackHttpServer service_;
     LogCapture log_;
-    std::unique_ptr<IHardwareProbes> probes_ = FixtureProbes(MachineRoot("desktop-intel-nvidia"));
+    std::unique_ptr<IHardwareProbes> probes_ = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam_{root_.File(L"home")};
     CCheckHelper helper_{root_.File(L"data")};
 };
@@ -103,19 +102,11 @@ TEST_F(CheckSequence, ASecondCheckReplacesTheEngine) {
     EXPECT_EQ(helper_.LastCombinedResult(), 0u);
 }
 
-TEST(CombinedCheckResult, FromTheTwoTiersAndSteamVr) {
-    const struct { CheckResult game; CheckResult video; uint32_t steamVr; uint32_t combined; } kCases[] = {
-        {P, P, 2, 2}, {P, F, 1, 3}, {P, P, 0, 3}, {F, P, 2, 1}, {CheckResult::Unknown, P, 1, 1}, {F, F, 2, 0},
-    };
-    for (const auto& c : kCases) EXPECT_EQ(CombinedCheckResult(c.game, c.video, c.steamVr), c.combined);
-}
-
 TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
     ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
-    auto probes = FixtureProbes(MachineRoot("vm-no-display"));
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(false);
@@ -140,12 +131,11 @@ TEST(CheckEnvThread, RunsTheCheckOnItsOwnThreadThenCallsBack) {
 // ends as soon as its owner stops the worker, with or without waiting at
 // once; the callback does not come, and the download is reported cancelled.
 TEST(CheckEnvThread, StoppingCancelsTheDownloadFromASilentService) {
-    KALO_SKIP_WITHOUT_FIXTURE_PROBES();
     ScopedTempFolder root;
     ScopedEnv data("XDG_DATA_HOME", WideToUtf8(root.Path()).c_str());
     ScopedEnv runtime("XDG_RUNTIME_DIR", WideToUtf8(root.Path()).c_str());
     const ScopedNoProxy noProxy;
-    auto probes = FixtureProbes(MachineRoot("desktop-intel-nvidia"));
+    auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam(root.File(L"home"));
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(true);
