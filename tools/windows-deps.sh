@@ -30,16 +30,19 @@ have_sources() {
   compgen -G "${src}/libjsoncpp-*/CMakeLists.txt" >/dev/null && compgen -G "${src}/pugixml-*/CMakeLists.txt" >/dev/null
 }
 if ! have_sources; then
-  # apt-get source needs deb-src entries; the image lists binaries only.
+  # apt-get source needs deb-src entries; an image may list binaries only.
+  # They are made from the machine's own entries for its release (the same
+  # mirror, components and key), so that apt sees one archive.
   if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    # The same archive and key as the binary entries, so apt sees one source.
-    cat > /etc/apt/sources.list.d/kalo-deb-src.sources <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    stanzas=$(bash tools/deb_src_entries.sh "${release}" /etc/apt/sources.list.d/*.sources)
+    lines=$(bash tools/deb_src_entries.sh "${release}" /etc/apt/sources.list /etc/apt/sources.list.d/*.list)
+    if [ -z "${stanzas}${lines}" ]; then
+      echo "windows-deps: no apt entry names the release '${release}'; add a deb-src entry for it and run again" >&2
+      exit 1
+    fi
+    [ -z "${stanzas}" ] || printf '%s\n' "${stanzas}" > /etc/apt/sources.list.d/kalo-deb-src.sources
+    [ -z "${lines}" ] || printf '%s\n' "${lines}" > /etc/apt/sources.list.d/kalo-deb-src.list
     apt-get update -qq
   fi
   mkdir -p "${src}"
