@@ -1,5 +1,6 @@
 #include "app/settings_location.h"
 
+#include "app/program_identity.h"
 #include "shell/platform.h"
 
 std::wstring ChooseSettingsFile(const std::wstring& programFolder, const ProgramFolderState& state,
@@ -8,7 +9,7 @@ std::wstring ChooseSettingsFile(const std::wstring& programFolder, const Program
         return JoinPath(JoinPath(programFolder, L"config"), L"fitprobe.ini");
     }
     if (userConfigFolder.empty()) return {};
-    return JoinPath(JoinPath(userConfigFolder, L"KALOFitProbe"), L"fitprobe.ini");
+    return JoinPath(JoinPath(userConfigFolder, kProgramName), L"fitprobe.ini");
 }
 
 std::wstring ProgramSettingsFile() {
