@@ -34,13 +34,7 @@
 namespace {
 
 // One WinINet handle (a session or a request).
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle handle) { return handle != nullptr; }
-    static void Close(Handle handle) { InternetCloseHandle(handle); }
-};
-using CInternetHandle = ScopedHandle<InternetHandleTraits>;
+using CInternetHandle = ScopedHandle<NullableHandleTraits<HINTERNET, &InternetCloseHandle>>;
 
 // Bytes asked for per InternetReadFile call.
 constexpr DWORD kReadChunkBytes = 1023;

@@ -46,6 +46,15 @@ private:
     Handle handle_ = Traits::Invalid();
 };
 
+// A handle that is null when there is none, closed by one call that takes it.
+template <typename H, auto CloseCall>
+struct NullableHandleTraits {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle handle) { return handle != nullptr; }
+    static void Close(Handle handle) { CloseCall(handle); }
+};
+
 // Files, processes, threads, events: some calls fail with null, CreateFile
 // and its kin with INVALID_HANDLE_VALUE.
 struct KernelHandleTraits {
@@ -65,10 +74,4 @@ struct FindHandleTraits {
 };
 using CFindHandle = ScopedHandle<FindHandleTraits>;
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle key) { return key != nullptr; }
-    static void Close(Handle key) { RegCloseKey(key); }
-};
-using CRegistryKey = ScopedHandle<RegistryKeyTraits>;
+using CRegistryKey = ScopedHandle<NullableHandleTraits<HKEY, &RegCloseKey>>;

@@ -5,21 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/probes/probes_linux.h"
-#include "shell/profile.h"
 #include "shell/text_convert.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/scoped_settings.h"
 
 namespace {
 
-// The settings file is process-wide; each test points it at its own file.
-class LaptopSetting : public testing::Test {
-protected:
-    void Use(const std::string& ini) { SetSettingsFilePath(folder_.Write(L"fitprobe.ini", ini)); }
-    void TearDown() override { SetSettingsFilePath(L""); }
-    ScopedTempFolder folder_;
-};
-
-TEST_F(LaptopSetting, IsLaptopHonoursTheSettingAfreshOnEveryCall) {
+TEST(LaptopSetting, IsLaptopHonoursTheSettingAfreshOnEveryCall) {
+    const ScopedTempFolder folder;
     const auto desktop = CreateLinuxHardwareProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/desktop-intel-nvidia"));
     const auto laptop = CreateLinuxHardwareProbes(Utf8ToWide(KALO_FIXTURE_DIR "/machines/intel-laptop"));
     const struct { const char* ini; bool desktopIsLaptop; bool laptopIsLaptop; } kRows[] = {
@@ -30,7 +22,7 @@ TEST_F(LaptopSetting, IsLaptopHonoursTheSettingAfreshOnEveryCall) {
     };
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.ini);
-        Use(row.ini);
+        const ScopedSettingsFile settings(folder, row.ini);
         EXPECT_EQ(IsLaptop(*desktop), row.desktopIsLaptop);
         EXPECT_EQ(IsLaptop(*laptop), row.laptopIsLaptop);
     }

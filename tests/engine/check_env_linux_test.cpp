@@ -17,21 +17,10 @@
 #include "tests/engine/verdict_test_support.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/scoped_settings.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-// Points the process settings at a file for one test and back afterwards.
-class ScopedSettings {
-public:
-    ScopedSettings(const ScopedTempFolder& folder, const char* text) : previous_(SettingsFilePath()) {
-        SetSettingsFilePath(folder.Write(L"config/fitprobe.ini", text));
-    }
-    ~ScopedSettings() { SetSettingsFilePath(previous_); }
-
-private:
-    std::wstring previous_;
-};
 
 struct CheckCase {
     const char* name;
@@ -81,7 +70,7 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
     for (const CheckCase& c : kChecks) {
         SCOPED_TRACE(c.name);
         ScopedTempFolder root;
-        const ScopedSettings settings(root, c.settings);
+        const ScopedSettingsFile settings(root, c.settings, L"config/fitprobe.ini");
         const std::wstring cache =
             root.Write(L"data/checkerconfig.json", c.ruleSet ? std::string(c.ruleSet) : std::string(BuiltInRuleSetDocument()));
         if (c.steamVrInstalled) {
@@ -115,7 +104,7 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
 
 TEST(CheckEnv, KeepsTheAdapterTextsTheProbeReported) {
     ScopedTempFolder root;
-    const ScopedSettings settings(root, "");
+    const ScopedSettingsFile settings(root, "", L"config/fitprobe.ini");
     auto probes = CreateLinuxHardwareProbes(MachineRoot("desktop-intel-nvidia"));
     CSteamHelper steam(root.File(L"home"));
     CCheckEnv env(root.Write(L"checkerconfig.json", std::string(BuiltInRuleSetDocument())), *probes, steam);
@@ -132,7 +121,7 @@ TEST(CheckEnv, KeepsTheAdapterTextsTheProbeReported) {
 
 TEST(CheckEnv, LogsTheStartOfWork) {
     ScopedTempFolder root;
-    const ScopedSettings settings(root, "");
+    const ScopedSettingsFile settings(root, "", L"config/fitprobe.ini");
     const LogCapture log;
     auto probes = CreateLinuxHardwareProbes(MachineRoot("vm-no-display"));
     CSteamHelper steam(root.File(L"home"));
@@ -148,7 +137,7 @@ TEST(CheckEnv, LogsTheStartOfWork) {
 
 TEST(CheckEnv, AnAdapterEnumerationThatCannotRunReportsOne) {
     ScopedTempFolder root;
-    const ScopedSettings settings(root, "");
+    const ScopedSettingsFile settings(root, "", L"config/fitprobe.ini");
     const LogCapture log;
     auto probes = CreateLinuxHardwareProbes(root.File(L"no-such-machine"));
     CSteamHelper steam(root.File(L"home"));

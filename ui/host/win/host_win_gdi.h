@@ -35,23 +35,13 @@ namespace ui::win {
 
 // --- Owners of the system's handles ---------------------------------------
 
-template <typename H>
-struct GdiObjectTraits {
-    using Handle = H;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle object) { return object != nullptr; }
-    static void Close(Handle object) { DeleteObject(object); }
-};
-using CBitmapHandle = ScopedHandle<GdiObjectTraits<HBITMAP>>;
-using CFontHandle = ScopedHandle<GdiObjectTraits<HFONT>>;
-
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle dc) { return dc != nullptr; }
-    static void Close(Handle dc) { DeleteDC(dc); }
-};
-using CMemoryDc = ScopedHandle<MemoryDcTraits>;
+using CBitmapHandle = ScopedHandle<NullableHandleTraits<HBITMAP, &DeleteObject>>;
+using CFontHandle = ScopedHandle<NullableHandleTraits<HFONT, &DeleteObject>>;
+using CMemoryDc = ScopedHandle<NullableHandleTraits<HDC, &DeleteDC>>;
+using CIconHandle = ScopedHandle<NullableHandleTraits<HICON, &DestroyIcon>>;
+using CWindowHandle = ScopedHandle<NullableHandleTraits<HWND, &DestroyWindow>>;
+// A font registered with GDI for this process (AddFontMemResourceEx).
+using CFontResource = ScopedHandle<NullableHandleTraits<HANDLE, &RemoveFontMemResourceEx>>;
 
 // The screen's device context of GetDC(nullptr), given back when it goes.
 struct ScreenDcTraits {
@@ -61,31 +51,6 @@ struct ScreenDcTraits {
     static void Close(Handle dc) { ReleaseDC(nullptr, dc); }
 };
 using CScreenDc = ScopedHandle<ScreenDcTraits>;
-
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle icon) { return icon != nullptr; }
-    static void Close(Handle icon) { DestroyIcon(icon); }
-};
-using CIconHandle = ScopedHandle<IconTraits>;
-
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle window) { return window != nullptr; }
-    static void Close(Handle window) { DestroyWindow(window); }
-};
-using CWindowHandle = ScopedHandle<WindowTraits>;
-
-// A font registered with GDI for this process (AddFontMemResourceEx).
-struct FontResourceTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle font) { return font != nullptr; }
-    static void Close(Handle font) { RemoveFontMemResourceEx(font); }
-};
-using CFontResource = ScopedHandle<FontResourceTraits>;
 
 // GDI+ for the life of the process: started once by the host, which is
 // never destroyed, so every GDI+ object it made is gone before a shutdown.
