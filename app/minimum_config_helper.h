@@ -10,8 +10,8 @@
 // Lifetime: the destructor detaches the callback and waits for the thread,
 // so the helper's state stays valid for as long as the thread runs. A
 // callback that has already begun when the owner destroys the helper is
-// waited for too; the owner therefore detaches the callback (or makes its
-// window message undeliverable, e.g. by destroying the native window) before
+// waited for too; the owner therefore detaches the callback (or stops what
+// the callback hands its result to, as a window's sender does) before
 // destroying the window, since a callback that waits on the destroying thread
 // would never return. The download is bounded by the service deadline, and a
 // stop request cancels it, so the wait is short.
