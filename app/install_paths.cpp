@@ -1,7 +1,5 @@
 #include "app/install_paths.h"
 
-#include <cerrno>
-
 #include "shell/platform.h"
 
 namespace {
@@ -54,10 +52,12 @@ std::wstring InstallLocationFromProgramPath(const std::wstring& programPath) {
 
 std::wstring LookUpInstallLocation() {
     std::wstring location;
-    errno = 0;
-    if (!ReadFirst(kInstallPlaces, location)) DebugPrintf(L"Query program folder failed err: %d\n", errno);
     // A value that exists but is empty still ends the search.
+    ReadFirst(kInstallPlaces, location);
     if (location.empty()) location = InstallLocationFromProgramPath(ProgramFilePath());
+    // No companion application is the ordinary case; only a program that
+    // cannot name its own folder has failed.
+    if (location.empty()) DebugPrintf(L"Query program folder failed err: %d\n", LastSystemError());
     return location;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/log.h"
 
 #include <cstdarg>
+#include <cstdlib>
 
 #include "shell/platform.h"
 #include "shell/text_convert.h"
@@ -9,6 +10,17 @@
 CCTLog& CCTLog::Instance() {
     static CCTLog instance;
     return instance;
+}
+
+CCTLog::CCTLog() {
+    // A developer's echo, not every user's: an ordinary run keeps its
+    // standard output quiet.
+#ifdef NDEBUG
+    const char* echo = std::getenv("KALO_LOG_CONSOLE");
+    if (echo != nullptr && *echo != '\0') console_.store(stdout, std::memory_order_relaxed);
+#else
+    console_.store(stdout, std::memory_order_relaxed);
+#endif
 }
 
 CCTLog::~CCTLog() { Close(); }

@@ -59,17 +59,19 @@ public:
     // False when it is taken, or the logger is off or has no file.
     bool TryWriteLine(std::string_view line);
 
-    // Where the console copy of each line goes: standard output by default;
-    // null drops it (a terminal front end that prints its own result there).
+    // Where the console copy of each line goes: standard output in a debug
+    // build or when the environment variable KALO_LOG_CONSOLE is set (not
+    // empty), nowhere otherwise; null drops it (a terminal front end that
+    // prints its own result there).
     void SetConsoleCopy(std::FILE* stream) { console_.store(stream, std::memory_order_relaxed); }
 
 private:
-    CCTLog() = default;
+    CCTLog();
 
     // One write per line: other processes append to the same file.
     CAppendFile file_;  // guarded by lock_
     std::atomic<bool> hasFile_{false};
-    std::atomic<std::FILE*> console_{stdout};
+    std::atomic<std::FILE*> console_{nullptr};
     std::atomic<bool> enabled_{false};
     std::atomic<uint32_t> maxLevel_{kLogLimitAtStart};
     mutable std::mutex lock_;
