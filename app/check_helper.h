@@ -43,11 +43,16 @@ public:
 
     // The whole check: a fresh engine, the download, the adapter probe and
     // the classification. A null language keeps the stored one. Returns the
-    // combined result (see CombinedCheckResult).
+    // combined result (see CombinedCheckResult). An exception inside the
+    // check ends it: logged with its text, no engine kept, and
+    // LastCheckFailure says why.
     uint32_t RunCheck(const std::wstring* language);
 
-    // The engine of the last check; null before the first.
+    // The engine of the last check; null before the first and after a check
+    // that failed.
     const CCheckEnv* CurrentEnv() const { return env_.get(); }
+    // Why the last check did not finish; empty when it did.
+    const std::wstring& LastCheckFailure() const { return checkFailure_; }
     uint32_t LastCombinedResult() const { return combinedResult_; }
     // What the last check's download did; not tried when downloads are off.
     const DownloadReport& LastDownload() const { return lastDownload_; }
@@ -65,6 +70,7 @@ private:
     std::unique_ptr<CCheckEnv> env_;
     std::wstring languageCode_ = L"cn";
     uint32_t combinedResult_ = 0;
+    std::wstring checkFailure_;
     DownloadReport lastDownload_;
     bool downloadEnabled_ = true;
     EngineFactory makeEngine_;

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kExitStartupFailed = 1;
+constexpr int kExitFailed = 1;
 
 CheckOutcome OutcomeOf(const CCheckHelper& helper) {
     CheckOutcome outcome;
@@ -109,14 +109,19 @@ int main(int argc, char** argv) {
         StartServices({options.settingsFile.value_or(ProgramSettingsFile()), options.language, nullptr});
     if (!started.ok) {
         std::fprintf(stderr, "kalofitprobe-cli: %s\n", started.error.c_str());
-        return started.badLanguage ? kExitUsage : kExitStartupFailed;
+        return started.badLanguage ? kExitUsage : kExitFailed;
     }
 
     CCheckHelper& helper = CCheckHelper::Instance();
     helper.SetDownloadEnabled(!options.noDownload);
     if (!RunCheckOnWorker()) {
         std::fprintf(stderr, "kalofitprobe-cli: the check could not run: its worker thread did not start\n");
-        return kExitStartupFailed;
+        return kExitFailed;
+    }
+    if (!helper.LastCheckFailure().empty()) {
+        std::fprintf(stderr, "kalofitprobe-cli: the check could not finish: %s\n",
+                     WideToUtf8(helper.LastCheckFailure()).c_str());
+        return kExitFailed;
     }
 
     const CheckOutcome outcome = OutcomeOf(helper);

@@ -221,14 +221,37 @@ TEST_F(HostileTerminalCheck, ASettingsFileThatIsNoFileEndsQuicklyWithOneClearLin
     }
 }
 
-TEST_F(HostileTerminalCheck, AWorkerThatCannotStartEndsTheCheckWithAMessage) {
-    // The preloaded library makes every pthread_create fail, as a process at
-    // its thread limit sees it.
-    const CliRun run = RunCli("--no-download", std::string("LD_PRELOAD=") + KALO_NO_THREADS_LIBRARY +
-                                                " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "kalofitprobe-cli: the check could not run: its worker thread did not start\n");
-    EXPECT_EQ(run.out, "");
+// A check that cannot run, or that fails inside, ends with exit code 1, one
+// line on standard error, nothing on standard output and the cause in the log.
+TEST_F(HostileTerminalCheck, AChecksFailureEndsTheRunWithOneLineAndItsCauseLogged) {
+    const struct {
+        const char* name;
+        const char* preload;
+        const char* line;   // the start of the one line on standard error
+        const char* cause;  // the exception's text, in that line and in the log; null: none
+    } kCases[] = {
+        // Every pthread_create fails, as a process at its thread limit sees it.
+        {"no worker thread", KALO_NO_THREADS_LIBRARY,
+         "kalofitprobe-cli: the check could not run: its worker thread did not start", nullptr},
+        // Listing the PCI devices throws inside the adapter probe.
+        {"a probe that throws", KALO_THROWING_PROBE_LIBRARY, "kalofitprobe-cli: the check could not finish: ",
+         "the PCI listing broke"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = RunCli("--no-download", std::string("LD_PRELOAD=") + c.preload +
+                                                    " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.rfind(c.line, 0), 0u) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+        EXPECT_EQ(run.out, "");
+        if (c.cause == nullptr) continue;
+        EXPECT_NE(run.err.find(c.cause), std::string::npos) << run.err;
+        const std::string log = ReadWholeFile(FromFsPath(Data() / "Logs" / TodaysLogName()));
+        EXPECT_NE(log.find(std::string("|CCheckHelper::RunCheck|")), std::string::npos) << log;
+        EXPECT_NE(log.find(std::string("the check failed: ")), std::string::npos) << log;
+        EXPECT_NE(log.find(c.cause), std::string::npos) << log;
+    }
 }
 
 TEST_F(HostileTerminalCheck, AnUnreachableServiceIsReportedWithTheRuleSetUsed) {

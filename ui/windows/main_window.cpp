@@ -104,19 +104,23 @@ void MainWindow::StartCheck() {
     if (checkWorker_->HasThread()) return;
     // No thread, no report: back to the start instead of animating for ever.
     CCTLog::Instance().Log(LogLevel::Error, "MainWindow::StartCheck", L"the check worker could not start");
+    ShowCheckFailed(L"检测无法启动，请重试。", L"The check could not start. Please try again.");
+}
+
+void MainWindow::ShowCheckFailed(const wchar_t* chineseText, const wchar_t* englishText) {
     ShowWelcome();
     const bool chinese = CKALOBase::Instance().LangConfig().CurrentCode() == L"cn";
     ShowMask(true);
-    ShowMessageBox(this, L"KALO",
-                   chinese ? L"检测无法启动，请重试。" : L"The check could not start. Please try again.",
-                   chinese ? L"确定" : L"OK", L"", kMessageBoxOk);
+    ShowMessageBox(this, L"KALO", chinese ? chineseText : englishText, chinese ? L"确定" : L"OK", L"", kMessageBoxOk);
     ShowMask(false);
 }
 
 void MainWindow::LoadResultOfFinishedCheck() {
     const CCheckEnv* env = CCheckHelper::Instance().CurrentEnv();
     if (env == nullptr) {
-        ShowWelcome();
+        // The check failed on its way (the helper has logged why): the user
+        // hears of it and may try again, instead of waiting on the animation.
+        ShowCheckFailed(L"检测未能完成，请重试。", L"The check could not finish. Please try again.");
         return;
     }
     LoadResultUI(env->Report());

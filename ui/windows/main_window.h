@@ -44,6 +44,8 @@ private:
     // On the window thread, while the finished worker waits: its report.
     void LoadResultOfFinishedCheck();
     void OpenChildWindow(bool minimumRequirements);
+    // Back to the welcome page, with a message box in the current language.
+    void ShowCheckFailed(const wchar_t* chineseText, const wchar_t* englishText);
 
     std::vector<LangPackInfo> languages_;
     std::unique_ptr<CheckEnvThread> checkWorker_;

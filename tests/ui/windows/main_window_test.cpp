@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QWindow>
 #include <chrono>
@@ -25,6 +26,7 @@
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/throwing_probes.h"
 #include "tests/ui/support/embedded_skin.h"
 #include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/window_input.h"
@@ -63,9 +65,7 @@ public:
         ReleaseBuiltInRuleSet();
         InitLang([&base](const std::wstring& key) { return base.GetLangText(key); });
         CCheckHelper::Instance().SetDownloadEnabled(false);
-        CCheckHelper::Instance().SetEngineFactory([this](const std::wstring& ruleSetPath) {
-            return std::make_unique<CCheckEnv>(ruleSetPath, *probes_, steam_);
-        });
+        UseFixtureDesktop();
         MinimumConfigWindow::SetLoaderFactory([this] {
             auto loader = std::make_unique<MinimumConfigHelper>(
                 MinimumConfigFolders{root_.File(L"data"), root_.File(L"program"), root_.File(L"none")});
@@ -79,6 +79,13 @@ public:
         SetSettingsFilePath(L"");
     }
 
+    // Checks run over the fixture desktop's probes.
+    void UseFixtureDesktop() {
+        CCheckHelper::Instance().SetEngineFactory([this](const std::wstring& ruleSetPath) {
+            return std::make_unique<CCheckEnv>(ruleSetPath, *probes_, steam_);
+        });
+    }
+
     static ScopedTempFolder root_;
 
 private:
@@ -87,7 +94,8 @@ private:
     CSteamHelper steam_{root_.File(L"home")};
 };
 ScopedTempFolder ProgramEnvironment::root_;
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
+ProgramEnvironment* const kEnvironment =
+    static_cast<ProgramEnvironment*>(::testing::AddGlobalTestEnvironment(new ProgramEnvironment));
 
 void UseLanguage(const std::wstring& code) {
     CKALOBase& base = CKALOBase::Instance();
@@ -308,6 +316,35 @@ TEST(MinimumConfigWindow, ShowsTheLoadedRowOrTheLayoutValues) {
         Screenshot(*window.GetHostWindow(), "minimum_config_table_" + std::to_string(&c - kCases));
     }
     UseLanguage(L"en");
+}
+
+// A check that throws leaves the checking page for the welcome page and says
+// so in a message box owned by the main window.
+TEST(MainWindow, ACheckThatThrowsReturnsToTheWelcomePageWithAMessage) {
+    UseLanguage(L"en");
+    CThrowingProbes probes;
+    CSteamHelper steam(ProgramEnvironment::root_.File(L"home"));
+    CCheckHelper::Instance().SetEngineFactory(
+        [&](const std::wstring& path) { return std::make_unique<CCheckEnv>(path, probes, steam); });
+    auto window = OpenMainWindow();
+    bool boxShown = false;
+    bool welcomeBehindBox = false;
+    std::function<void()> answer = [&] {
+        for (QWindow* native : QGuiApplication::topLevelWindows()) {
+            if (!native->isVisible() || native->transientParent() == nullptr) continue;
+            boxShown = true;
+            welcomeBehindBox = window->Page(L"tab_check_state") == 0 && window->Page(L"tab_main") == 0;
+            native->close();
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(10, answer);
+    window->Click(L"start_check");
+    EXPECT_TRUE(RunUntil([&] { return boxShown && !window->IsChecking(); }));
+    EXPECT_TRUE(welcomeBehindBox);
+    EXPECT_EQ(window->Page(L"tab_check_state"), 0);
+    kEnvironment->UseFixtureDesktop();
 }
 
 TEST(MainWindow, ClosingDuringACheckAgainstASilentServiceDoesNotWaitForTheService) {
