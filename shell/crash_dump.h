@@ -27,3 +27,20 @@ struct CrashDumpPlace {
 // when no handler could be installed (no data folder, a place too long to
 // keep, or the system refused); true also on a second call.
 bool InstallCrashDumpHandler(const CrashDumpPlace& place);
+
+// What the handler needs to run on the calling thread after a stack overflow,
+// held for the owner's life: on Linux an alternate signal stack of the
+// thread's own (the main thread gets one from InstallCrashDumpHandler); on
+// Windows nothing, since the dump is written from a thread of its own. Every
+// thread the program starts holds one for its whole run; without an
+// installed handler it does nothing.
+class CCrashDumpThreadScope {
+public:
+    CCrashDumpThreadScope();
+    ~CCrashDumpThreadScope();
+    CCrashDumpThreadScope(const CCrashDumpThreadScope&) = delete;
+    CCrashDumpThreadScope& operator=(const CCrashDumpThreadScope&) = delete;
+
+private:
+    void* stack_ = nullptr;
+};

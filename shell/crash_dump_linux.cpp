@@ -553,3 +553,31 @@ bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
     for (const int signal : kFatalSignals) installed = sigaction(signal, &fatal, nullptr) == 0 && installed;
     return installed;
 }
+
+CCrashDumpThreadScope::CCrashDumpThreadScope() {
+    if (g_state.arena == nullptr) return;  // no handler to run
+    // A larger stack already set (by a sanitizer) stays.
+    stack_t current{};
+    if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0 &&
+        current.ss_size >= kAltStackBytes) {
+        return;
+    }
+    void* memory = mmap(nullptr, kAltStackBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return;
+    stack_t stack{};
+    stack.ss_sp = memory;
+    stack.ss_size = kAltStackBytes;
+    if (sigaltstack(&stack, nullptr) != 0) {
+        munmap(memory, kAltStackBytes);
+        return;
+    }
+    stack_ = memory;
+}
+
+CCrashDumpThreadScope::~CCrashDumpThreadScope() {
+    if (stack_ == nullptr) return;
+    stack_t off{};
+    off.ss_flags = SS_DISABLE;
+    sigaltstack(&off, nullptr);
+    munmap(stack_, kAltStackBytes);
+}

@@ -161,3 +161,8 @@ bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
     installed = true;
     return true;
 }
+
+// The dump is written from a thread of its own, which a stack overflow on
+// the crashing thread does not reach.
+CCrashDumpThreadScope::CCrashDumpThreadScope() = default;
+CCrashDumpThreadScope::~CCrashDumpThreadScope() = default;

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "shell/crash_dump.h"
+
 CCTThread::~CCTThread() {
     if (thread_.joinable()) thread_.join();
 }
@@ -42,6 +44,8 @@ void CCTThread::StartIfAutoStart() {
 }
 
 void CCTThread::Trampoline() {
+    // A fatal fault here, a stack overflow too, still leaves a crash dump.
+    const CCrashDumpThreadScope crashDumps;
     uint32_t code = 0;
     try {
         code = Run();

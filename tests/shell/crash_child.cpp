@@ -22,6 +22,7 @@
 #include "app/program_identity.h"
 #include "shell/crash_dump.h"
 #include "shell/platform.h"
+#include "shell/thread.h"
 
 namespace {
 
@@ -33,6 +34,21 @@ std::atomic<bool> g_workersReady[3];
 [[gnu::noinline]] void CrashByNullWrite() { *g_nowhere = 1; }
 [[gnu::noinline]] void CrashByAbort() { std::abort(); }
 [[gnu::noinline]] int CrashByDivision() { return g_seven / g_zero; }
+
+// Recurses until the thread's stack runs out (long before the depth the
+// compiler cannot see through); each frame takes 16 KiB.
+volatile int g_deepest = 1 << 30;
+[[gnu::noinline]] int CrashByStackOverflow(int depth) {
+    volatile char frame[16384];
+    frame[0] = static_cast<char>(depth);
+    return depth < g_deepest ? CrashByStackOverflow(depth + 1) + frame[0] : frame[0];
+}
+
+// A worker the way the program starts its own.
+class CRecursingWorker : public CCTThread {
+public:
+    uint32_t Run() override { return static_cast<uint32_t>(CrashByStackOverflow(0)); }
+};
 
 void StartWorkers(std::vector<std::thread>& workers) {
     static std::mutex lock;
@@ -81,6 +97,10 @@ int main(int argc, char** argv) {
         CrashByAbort();
     } else if (mode == "divide-by-zero") {
         return CrashByDivision();
+    } else if (mode == "stack-overflow-in-worker") {
+        CRecursingWorker worker;
+        worker.Start();
+        worker.Wait();
     }
     return 5;  // no crash happened
 }

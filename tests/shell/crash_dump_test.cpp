@@ -321,6 +321,8 @@ const CrashCase kCrashCases[] = {
     {"null-write-in-thread", SIGSEGV, "CrashByNullWrite", 5},
     {"abort", SIGABRT, "CrashByAbort", 4},
     {"divide-by-zero", SIGFPE, "CrashByDivision", 4},
+    // Only a worker's own alternate signal stack leaves room for the handler.
+    {"stack-overflow-in-worker", SIGSEGV, "CrashByStackOverflow", 5},
 };
 
 TEST(CrashDumpChild, EachCrashLeavesACoreGdbOpensAndOneLogLine) {
