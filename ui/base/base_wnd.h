@@ -42,6 +42,9 @@ public:
 protected:
     // The program's skin archive, shared by all its windows.
     CSkinResources* GetSkin() const override;
+    // The toolkit's class style and saved bits: a window that moves away
+    // leaves what was behind it to be restored, not repainted.
+    uint32_t GetClassStyle() const override { return kToolkitClassStyle | kClassStyleSaveBits; }
     // Takes the native caption and frame away, then builds the layout; a
     // layout that cannot be built ends the process (exit code 1) after
     // telling the user.

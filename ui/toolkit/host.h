@@ -47,6 +47,10 @@ struct HostWindowOptions {
     class IHostWindow* owner = nullptr;
     uint32_t style = 0;            // window_styles.h
     uint32_t exStyle = 0;
+    // The window's class, by which other programs find it (Win32 registers
+    // one class per name, with the class style); empty: the toolkit's own.
+    std::wstring className{};
+    uint32_t classStyle = 0;       // window_styles.h, kClassStyle...
 };
 
 class IHostWindow {

@@ -22,6 +22,8 @@ bool CWindowImplBase::Create(CWindowImplBase* owner, const std::wstring& title, 
     options.owner = owner != nullptr ? owner->GetHostWindow() : nullptr;
     options.style = style;
     options.exStyle = exStyle;
+    options.className = GetWindowClassName();
+    options.classStyle = GetClassStyle();
     host_ = host->CreateHostWindow(*this, options);
     if (!host_) return false;
     sender_ = std::make_shared<CCrossThreadSender>(*host);

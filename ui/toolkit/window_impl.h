@@ -14,6 +14,7 @@
 #include "ui/toolkit/host.h"
 #include "ui/toolkit/paint_manager.h"
 #include "ui/toolkit/skin_resources.h"
+#include "ui/toolkit/window_styles.h"
 
 namespace ui {
 
@@ -51,7 +52,9 @@ public:
     bool IsModalRunning() const { return modalRunning_; }
 
 protected:
+    // The native window's class: its name, and the class style.
     virtual std::wstring GetWindowClassName() const = 0;
+    virtual uint32_t GetClassStyle() const { return kToolkitClassStyle; }
     // The skin the layout file is read from; null when there is none.
     virtual CSkinResources* GetSkin() const = 0;
     virtual std::wstring GetSkinFile() const = 0;

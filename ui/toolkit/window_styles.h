@@ -29,4 +29,13 @@ inline constexpr uint32_t kExStyleDialogModalFrame = 0x00000001;
 inline constexpr uint32_t kExStyleToolWindow = 0x00000080;
 inline constexpr uint32_t kExStyleWindowEdge = 0x00000100;
 
+// Class styles: redraw on horizontal and vertical resize, double-clicks,
+// saved bits.
+inline constexpr uint32_t kClassStyleVRedraw = 0x0001;
+inline constexpr uint32_t kClassStyleHRedraw = 0x0002;
+inline constexpr uint32_t kClassStyleDoubleClicks = 0x0008;
+inline constexpr uint32_t kClassStyleSaveBits = 0x0800;
+// What a toolkit window's class has unless it asks otherwise.
+inline constexpr uint32_t kToolkitClassStyle = kClassStyleHRedraw | kClassStyleVRedraw | kClassStyleDoubleClicks;
+
 }  // namespace ui

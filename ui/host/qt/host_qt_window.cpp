@@ -93,6 +93,8 @@ CQtHostWindow::CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions&
     SetTransparent(options.transparent);
     if (owner_) surface_->setTransientParent(owner_->surface_.get());
     surface_->setTitle(ToQString(options.title));
+    // The window's class name, where a screen reader or a test can see it.
+    surface_->setObjectName(ToQString(options.className));
     surface_->resize(std::max(1, options.size.cx), std::max(1, options.size.cy));
 }
 

@@ -1,6 +1,7 @@
 #include "ui/host/win/host_win_window.h"
 
 #include <cmath>
+#include <set>
 #include <string>
 
 #include "shell/log.h"
@@ -8,33 +9,38 @@
 #include "ui/host/win/host_win_canvas.h"
 #include "ui/host/win/host_win_image.h"
 #include "ui/toolkit/modal_owner.h"
+#include "ui/toolkit/window_styles.h"
 
 namespace ui::win {
 namespace {
 
-constexpr wchar_t kWindowClassName[] = L"KALOToolkitWindow";
+constexpr wchar_t kToolkitClassName[] = L"KALOToolkitWindow";
 // Posted to a layered window to paint what was invalidated since (several
 // invalidations, one present).
 constexpr UINT kLayeredRepaintMessage = WM_APP + 1;
 constexpr int kWheelNotch = WHEEL_DELTA;
 constexpr double kDefaultDpi = 96.0;
 
-// One class for every toolkit window: the window base redraws whole windows
-// itself, and double-clicks arrive as second presses.
-bool EnsureWindowClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kWindowClassName;
-        if (RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
-        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::RegisterClass", L"RegisterClassExW failed (%lu)", GetLastError());
+// Each window's own class, registered once, so that other programs find the
+// window by its class name. The class style is the first window's of that
+// name; every toolkit window redraws whole windows itself.
+bool EnsureWindowClass(const std::wstring& name, uint32_t style, WNDPROC procedure) {
+    static std::set<std::wstring> registered;  // window thread only
+    if (registered.count(name) != 0) return true;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name.c_str();
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        CCTLog::Instance().Log(LogLevel::Error, "CWinHostWindow::RegisterClass", L"RegisterClassExW %ls failed (%lu)",
+                               name.c_str(), GetLastError());
         return false;
-    }();
-    return registered;
+    }
+    registered.insert(name);
+    return true;
 }
 
 int Scaled(int value, double scale) { return static_cast<int>(std::lround(value * scale)); }
@@ -86,11 +92,13 @@ CWinHostWindow::CWinHostWindow(IHostWindowEvents& events, const HostWindowOption
       transparent_(options.transparent),
       clientSize_{std::max(1, options.size.cx), std::max(1, options.size.cy)},
       scale_(PrimaryScreenScale()) {
-    if (!EnsureWindowClass(&CWinHostWindow::WindowProcedure)) return;
+    const std::wstring className = options.className.empty() ? std::wstring(kToolkitClassName) : options.className;
+    const uint32_t classStyle = options.classStyle != 0 ? options.classStyle : kToolkitClassStyle;
+    if (!EnsureWindowClass(className, classStyle, &CWinHostWindow::WindowProcedure)) return;
     // Made hidden (Show comes later) and enabled; the other bits as asked.
     const DWORD style = style_ & ~static_cast<DWORD>(WS_VISIBLE | WS_DISABLED);
     const Size pixels = SurfacePixelSize();
-    HWND window = CreateWindowExW(NativeExStyle(), kWindowClassName, options.title.c_str(), style, 0, 0, pixels.cx,
+    HWND window = CreateWindowExW(NativeExStyle(), className.c_str(), options.title.c_str(), style, 0, 0, pixels.cx,
                                   pixels.cy, owner_ ? owner_->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                                   this);
     if (window == nullptr) {
