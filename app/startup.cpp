@@ -79,3 +79,9 @@ StartupResult StartServices(const StartupRequest& request) {
     result.language = code;
     return result;
 }
+
+int StartupMessageLanguage(const std::wstring& settingsFile) {
+    std::wstring code;
+    std::wstring displayName;
+    return ReadSavedLanguage(settingsFile, code, displayName);
+}

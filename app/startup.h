@@ -32,3 +32,7 @@ struct StartupResult {
 };
 
 StartupResult StartServices(const StartupRequest& request);
+
+// The start-up messages' language for a failure before the sequence runs:
+// the saved choice's (0 Chinese, else English), English without the file.
+int StartupMessageLanguage(const std::wstring& settingsFile);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/kalo_base.h"
 #include "app/settings_location.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         SetConfigServiceBaseUrl(url);
     }
 
-    // The window thread's platform set-up: a display to show windows on.
+    // A display to show windows on; without one, a line for the terminal.
     std::string noDisplay;
     ui::IHost* host = ui::TryCreatePlatformHost(argc, argv, noDisplay);
     if (host == nullptr) {
@@ -57,10 +58,21 @@ int main(int argc, char** argv) {
                      noDisplay.c_str());
         return kNoDisplayExitCode;
     }
+    // The embedded faces first: every message from here on is drawn in them.
+    const std::vector<std::wstring> fontFailures = ui::RegisterEmbeddedFonts(*host);
+    const std::wstring settingsFile = ProgramSettingsFile();
 
+    // The window thread's platform set-up; its failure is the first message.
+    if (!host->BeginWindowThread()) {
+        return ShowStartupMessage(startup::StartupMessage::PlatformInitFailed, StartupMessageLanguage(settingsFile));
+    }
     const StartupResult started =
-        StartServices({ProgramSettingsFile(), std::nullopt, [host] { ui::RegisterEmbeddedFonts(*host); }});
-    if (!started.ok) return ShowStartupMessage(*started.message, started.messageLanguage);
+        StartServices({settingsFile, std::nullopt, [&fontFailures] { ui::LogEmbeddedFontFailures(fontFailures); }});
+    if (!started.ok) {
+        const int code = ShowStartupMessage(*started.message, started.messageLanguage);
+        host->EndWindowThread();
+        return code;
+    }
     CKALOBase& base = CKALOBase::Instance();
     ui::InitLang([&base](const std::wstring& key) { return base.GetLangText(key); });
 
@@ -70,6 +82,7 @@ int main(int argc, char** argv) {
         mainWindow->ShowWindow(true);
         host->RunMessageLoop();
     }
+    host->EndWindowThread();
     mainWindow.reset();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "app/program_identity.h"
 #include "shell/embedded_resource.h"
 #include "shell/log.h"
+#include "shell/wide_format.h"
 
 namespace ui {
 
@@ -26,11 +27,19 @@ int RegisterEmbeddedFont(IHost& host, int id) {
 
 }  // namespace
 
-void RegisterEmbeddedFonts(IHost& host) {
+std::vector<std::wstring> RegisterEmbeddedFonts(IHost& host) {
+    std::vector<std::wstring> failures;
     for (const int id : {kRegularFontId, kBoldFontId}) {
         if (const int result = RegisterEmbeddedFont(host, id); result != 0) {
-            CCTLog::Instance().Log(LogLevel::Error, "LoadFontResource", L"font resource %d not registered (result %d)", id, result);
+            failures.push_back(FormatWide(L"font resource %d not registered (result %d)", id, result));
         }
+    }
+    return failures;
+}
+
+void LogEmbeddedFontFailures(const std::vector<std::wstring>& failures) {
+    for (const std::wstring& failure : failures) {
+        CCTLog::Instance().Log(LogLevel::Error, "LoadFontResource", L"%ls", failure.c_str());
     }
 }
 

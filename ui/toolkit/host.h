@@ -146,6 +146,13 @@ public:
     // A plain native message box (when no skinned window can be built).
     virtual void ShowNativeMessage(const std::wstring& text, const std::wstring& caption) = 0;
 
+    // The window thread's platform set-up, before the first window: COM in a
+    // single-threaded apartment on Windows; on Linux that the display offers
+    // a screen to show windows on. False when it fails. EndWindowThread undoes
+    // what a successful one did.
+    virtual bool BeginWindowThread() { return true; }
+    virtual void EndWindowThread() {}
+
     // The message loop of the program, until Quit.
     virtual int RunMessageLoop() = 0;
     virtual void Quit(int code) = 0;

@@ -43,11 +43,11 @@ struct CRecordedEvents : IHostWindowEvents {
 // window manager's close button would.
 void CloseWindowsTitled(const std::wstring& title);
 
-// From another thread: waits for the next native message box of this
-// process, writes its text to stderr and presses its button, so that a test
-// of a path that ends in one can read the text the way it reads the Qt
-// host's, which writes native messages to stderr itself (there this does
-// nothing).
+// Answers the next native message of this process: on Windows from another
+// thread, which waits for the message box, writes its text to stderr and
+// presses its button; on Linux from the window thread's loop, which saves
+// the Qt host's own message window as fallback_message.png and presses its
+// OK (the host writes the text to stderr itself).
 void AnswerNextNativeMessage();
 
 // Handles the events and messages already waiting, then returns.

@@ -128,7 +128,7 @@ TEST_F(WindowsTest, MessageBoxShowsTheButtonSetOfItsTypeAndReturnsTheCodeOfThePr
         }
         EXPECT_EQ(PosOf(box, L"closebtn"), (Rect{480, 22, 500, 42}));
         EXPECT_EQ(PosOf(box, L"msgbox_title"), (Rect{166, 105, 356, 126}));
-        EXPECT_EQ(PosOf(box, L"msgbox_text"), (Rect{79, 142, 441, 163}));
+        EXPECT_EQ(PosOf(box, L"msgbox_text"), (Rect{79, 142, 441, 205}));  // room for three lines
         if (c.type == kMessageBoxOk || c.type == kMessageBoxYesNo) {
             SaveScreenshot(box, std::string("msgwnd_type") + std::to_string(c.type) + (*c.confirm ? "" : "_default"));
         }
@@ -144,9 +144,12 @@ TEST_F(WindowsTest, MessageBoxShowsTheButtonSetOfItsTypeAndReturnsTheCodeOfThePr
     }
 }
 
+// Each start-up message in the texts a Chinese, an English and a Russian
+// system get (the saved choice's language picks Chinese or English), whole.
 TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
     using startup::StartupMessage;
-    for (const int language : {0, 1}) {
+    const struct { const char* system; int language; } kSystems[] = {{"cn", 0}, {"en", 1}, {"ru", 1}};
+    for (const auto& [system, language] : kSystems) {
         for (const StartupMessage message :
              {StartupMessage::PlatformInitFailed, StartupMessage::DataFolderFailed,
               StartupMessage::LanguageSetupFailed, StartupMessage::LanguageLoadFailed}) {
@@ -155,17 +158,34 @@ TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
             ASSERT_TRUE(box.Create(nullptr, texts.caption, kStylePopupDialog, 0));
             EXPECT_EQ(Find(box, L"btn_msgbox_ok2")->GetText(), texts.confirm);
             EXPECT_FALSE(Find(box, L"msgbox_type_1")->IsVisible());
-            // The whole text fits its line.
+            // The whole text fits its element, wrapped as the label wraps it.
             box.GetPaintManager()->UpdateLayout();
-            const Control* line = Find(box, L"msgbox_text");
-            EXPECT_LE(TestHost().MeasuringCanvas().MeasureText(texts.text, box.GetPaintManager()->GetFont(1), 0,
-                                                             kTextSingleLine).cx,
-                      line->GetPos().Width())
-                << WideToUtf8(texts.text);
-            SaveScreenshot(box, "startup_m" + std::to_string(static_cast<int>(message) + 1) +
-                                    (language == 0 ? "_cn" : "_en"));
+            const Control* text = Find(box, L"msgbox_text");
+            const Rect room = text->GetPos().Deflated(text->GetTextPadding());
+            const Size needed = TestHost().MeasuringCanvas().MeasureText(
+                texts.text, box.GetPaintManager()->GetFont(1), room.Width(), kTextWordBreak);
+            EXPECT_LE(needed.cx, room.Width()) << WideToUtf8(texts.text);
+            EXPECT_LE(needed.cy, room.Height()) << WideToUtf8(texts.text);
+            SaveScreenshot(box, "startup_m" + std::to_string(static_cast<int>(message) + 1) + "_" + system);
         }
     }
+}
+
+// A text longer than one line wraps, centred, within the text element.
+TEST_F(WindowsTest, ALongMessageWrapsWithinItsElement) {
+    const std::wstring text =
+        L"The data folder could not be set up because another program holds it; please quit and run the "
+        L"program again.";
+    CVRMsgWnd box(L"tips", text, kMessageBoxOk, L"OK");
+    ASSERT_TRUE(box.Create(nullptr, L"tips", kStylePopupDialog, 0));
+    box.GetPaintManager()->UpdateLayout();
+    const Control* element = Find(box, L"msgbox_text");
+    const Rect room = element->GetPos().Deflated(element->GetTextPadding());
+    const Size needed =
+        TestHost().MeasuringCanvas().MeasureText(text, box.GetPaintManager()->GetFont(1), room.Width(), kTextWordBreak);
+    EXPECT_GT(needed.cy, 30) << "more than one line";
+    EXPECT_LE(needed.cy, room.Height());
+    SaveScreenshot(box, "msgwnd_long_text");
 }
 
 TEST_F(WindowsTest, ShowMessageBoxRunsOneBoxAndReturnsItsCode) {

@@ -13,6 +13,7 @@
 #include "ui/host/qt/host_qt_display.h"
 #include "ui/host/qt/host_qt_fonts.h"
 #include "ui/host/qt/host_qt_image.h"
+#include "ui/host/qt/host_qt_message.h"
 #include "ui/host/qt/host_qt_window.h"
 #include "ui/toolkit/host.h"
 
@@ -41,11 +42,15 @@ public:
         const QScreen* screen = QGuiApplication::primaryScreen();
         return screen ? screen->devicePixelRatio() : 1.0;
     }
-    // Without Qt Widgets there is no message box; the message goes to the
-    // standard error stream, which the program's launcher or terminal shows.
+    // Qt Gui has no message box: the host draws its own window, which needs
+    // no skin. The standard error stream gets the message too, for a
+    // terminal that started the program.
     void ShowNativeMessage(const std::wstring& text, const std::wstring& caption) override {
         std::fprintf(stderr, "%s: %s\n", ToQString(caption).toUtf8().constData(), ToQString(text).toUtf8().constData());
+        RunFallbackMessage(ToQString(text), ToQString(caption));
     }
+    // The display opened; without a screen on it no window can show.
+    bool BeginWindowThread() override { return QGuiApplication::primaryScreen() != nullptr; }
     int RunMessageLoop() override { return QGuiApplication::exec(); }
     void Quit(int code) override { QCoreApplication::exit(code); }
     void Post(std::function<void()> task) override {

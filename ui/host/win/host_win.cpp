@@ -2,6 +2,8 @@
 // message-only window that runs tasks posted from any thread, and windows,
 // images and fonts from the host_win_* files.
 
+#include <objbase.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -116,6 +118,23 @@ public:
     void ShowNativeMessage(const std::wstring& text, const std::wstring& caption) override {
         MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     }
+    // COM for this thread in a single-threaded apartment, as the windows and
+    // the shell's dialogs expect of the window thread.
+    bool BeginWindowThread() override {
+        if (comInitialized_) return true;
+        const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (FAILED(result)) {
+            CCTLog::Instance().Log(LogLevel::Error, "CWinHost::BeginWindowThread", L"CoInitializeEx failed (0x%08lx)",
+                                   static_cast<unsigned long>(result));
+            return false;
+        }
+        comInitialized_ = true;
+        return true;
+    }
+    void EndWindowThread() override {
+        if (comInitialized_) CoUninitialize();
+        comInitialized_ = false;
+    }
     int RunMessageLoop() override {
         MSG message{};
         for (;;) {
@@ -147,6 +166,7 @@ private:
     // Declared first so that it outlives everything below that needs it.
     CGdiplusSession session_;
     CWindowHandle taskWindow_;
+    bool comInitialized_ = false;
     DWORD taskWindowError_ = 0;
     std::unique_ptr<CWinFonts> fonts_;
     CDibSurface measuringSurface_;
