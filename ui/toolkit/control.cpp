@@ -61,7 +61,12 @@ void Control::Paint(ICanvas& canvas, const Rect& dirty) {
     PaintBkColor(canvas);
     PaintBkImage(canvas);
     PaintStatusImage(canvas);
+    canvas.PopClip();
+    // Within the parent's clip only: a glyph that reaches past the element
+    // (a large heading's descenders in a box the layout made tight) is drawn
+    // whole; the layout still places and sizes the text.
     PaintText(canvas);
+    canvas.PushClip(rect_);
     PaintBorder(canvas);
     canvas.PopClip();
 }

@@ -226,6 +226,51 @@ TEST(MainWindow, ResultPageShowsTheRowsAndTheHeadlineOfTheReport) {
     UseLanguage(L"en");
 }
 
+// The darkest ink in a column band of the frame: text pixels, not the page's
+// light background.
+bool HasInk(const std::vector<Argb>& frame, int width, int x, int top, int bottom) {
+    for (int y = top; y < bottom; ++y) {
+        const Argb pixel = frame[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+        const int green = static_cast<int>((pixel >> 8) & 0xFF);
+        if (green < 0xC0) return true;
+    }
+    return false;
+}
+
+// In every language a caption that needs its ellipsis keeps at least 8 px of
+// page between its last letter and the value ("Версия драйвера…" no longer
+// touches "Не распознано").
+TEST(MainWindow, ResultCaptionsKeepTheirDistanceFromTheValues) {
+    auto window = OpenMainWindow();
+    const wchar_t* kRows[][2] = {{L"cpu_name", L"cpu_value"}, {L"ram_name", L"ram_value"},
+                                 {L"gpu_name", L"gpu_value"}, {L"driver_version_name", L"driver_version_value"},
+                                 {L"os_name", L"os_value"}};
+    for (const LangPackInfo& pack : CKALOBase::Instance().LangConfig().LanguageList()) {
+        SCOPED_TRACE(WideToUtf8(pack.code));
+        UseLanguage(pack.code);
+        window->LoadResultUI(CheckReport{});
+        window->GetPaintManager()->UpdateLayout();
+        std::vector<Argb> frame;
+        const Size size = window->GetHostWindow()->PaintInto(frame);
+        // The frame carries the drop shadow's margin around the client area.
+        const Size client = window->GetHostWindow()->ClientSize();
+        const int dx = (size.cx - client.cx) / 2;
+        const int dy = (size.cy - client.cy) / 2;
+        for (const auto& [caption, value] : kRows) {
+            SCOPED_TRACE(WideToUtf8(caption));
+            const Rect captionBox = window->Find(caption)->GetPos().Offset(dx, dy);
+            const Rect valueBox = window->Find(value)->GetPos().Offset(dx, dy);
+            int lastInk = -1;
+            for (int x = captionBox.left; x < valueBox.left; ++x) {
+                if (HasInk(frame, size.cx, x, captionBox.top, captionBox.bottom)) lastInk = x;
+            }
+            ASSERT_GE(lastInk, 0) << "the caption is drawn";
+            EXPECT_GE(valueBox.left - 1 - lastInk, 8);
+        }
+    }
+    UseLanguage(L"en");
+}
+
 TEST(MainWindow, ChecksRunOnAWorkerAndAgainAfterGoingBack) {
     UseLanguage(L"en");
     auto window = OpenMainWindow();

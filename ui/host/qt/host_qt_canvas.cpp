@@ -58,8 +58,9 @@ void CQtCanvas::DrawText(const std::wstring& text, const FontSpec& font, Argb co
                          uint32_t flags) {
     if (text.empty() || box.IsEmpty()) return;
     const CTextLines lines(ToQString(text), fonts_.ToQFont(font), box.Width(), flags);
+    // Not clipped to the box: a glyph may reach past it (the descender of a
+    // large heading); the caller's clips still hold.
     painter_.save();
-    painter_.setClipRect(ToQRect(box), Qt::IntersectClip);
     painter_.setPen(ToQColor(color));
     lines.Draw(painter_, box, flags);
     painter_.restore();

@@ -97,11 +97,10 @@ Size CWinCanvas::MeasureText(const std::wstring& text, const FontSpec& font, int
 void CWinCanvas::DrawText(const std::wstring& text, const FontSpec& font, Argb color, const Rect& box,
                           uint32_t flags) {
     if (text.empty() || box.IsEmpty()) return;
-    const Gdiplus::GraphicsState state = graphics_.Save();
-    graphics_.IntersectClip(ToGdiRect(box));
+    // Not clipped to the box: a glyph may reach past it (the descender of a
+    // large heading); the caller's clips still hold.
     const Gdiplus::SolidBrush brush(ToGdiColor(color));
     DrawTextLines(graphics_, text, fonts_.FontFor(font, text), brush, box, flags, font.underline);
-    graphics_.Restore(state);
 }
 
 void CWinCanvas::PushClip(const Rect& rect) {

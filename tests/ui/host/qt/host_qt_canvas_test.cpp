@@ -109,32 +109,56 @@ TEST(QtCanvas, MeasuresTextByFlags) {
     EXPECT_EQ(canvas.MeasureText(L"", font, 0, 0), Size{});
 }
 
-TEST(QtCanvas, DrawsTextInsideItsBoxOnly) {
-    struct Case { Rect box; const wchar_t* text; uint32_t flags; };
+// Text is laid out in its box but not clipped to it: an ellipsis keeps it
+// within (but for the parts of glyphs that reach past a line, descenders and
+// the tops of tall marks), a wrapped text that needs more lines runs on
+// below, and the caller's clip holds both.
+TEST(QtCanvas, LaysTextOutInItsBoxAndLeavesTheClipToTheCaller) {
+    struct Case { Rect box; const wchar_t* text; uint32_t flags; bool runsOn; };
     const Case kCases[] = {
         {{10, 10, 110, 30}, L"A line far too long for its box, cut with an ellipsis",
-         kTextSingleLine | kTextVCenter | kTextEndEllipsis},
-        {{10, 40, 150, 80}, L"Words wrap onto a second line and the rest is cut with an ellipsis",
-         kTextWordBreak | kTextEndEllipsis},
-        {{10, 90, 190, 140}, L"检测您的电脑是否满足 KALO Q8 的运行要求，居中换行显示", kTextWordBreak | kTextCenter},
+         kTextSingleLine | kTextVCenter | kTextEndEllipsis, false},
+        {{10, 70, 150, 110}, L"Words wrap onto a second line and the rest is cut with an ellipsis",
+         kTextWordBreak | kTextEndEllipsis, false},
+        {{10, 145, 190, 185}, L"检测您的电脑是否满足 KALO Q8 的运行要求，居中换行显示", kTextWordBreak | kTextCenter, true},
     };
-    const QImage shot = PaintWindow("host_text", {200, 150}, [&](ICanvas& canvas) {
-        for (const Case& c : kCases) canvas.DrawText(c.text, {L"", 14}, kBlack, c.box, c.flags);
-    });
-    int outside = 0;
-    std::vector<int> inside(std::size(kCases), 0);
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            if (qGray(shot.pixel(x, y)) > 128) continue;
-            bool counted = false;
-            for (size_t i = 0; i < std::size(kCases); ++i) {
-                if (kCases[i].box.Contains({x, y})) ++inside[i], counted = true;
+    for (const bool clipped : {false, true}) {
+        SCOPED_TRACE(clipped ? "clipped" : "unclipped");
+        const QImage shot = PaintWindow(clipped ? "host_text_clipped" : "host_text", {200, 240}, [&](ICanvas& canvas) {
+            for (const Case& c : kCases) {
+                if (clipped) canvas.PushClip(c.box);
+                canvas.DrawText(c.text, {L"", 14}, kBlack, c.box, c.flags);
+                if (clipped) canvas.PopClip();
             }
-            if (!counted) ++outside;
+        });
+        std::vector<int> inside(std::size(kCases), 0);
+        std::vector<int> past(std::size(kCases), 0);  // beyond a glyph's reach past the box
+        int elsewhere = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (qGray(shot.pixel(x, y)) > 128) continue;
+                bool counted = false;
+                for (size_t i = 0; i < std::size(kCases); ++i) {
+                    const Rect& box = kCases[i].box;
+                    if (box.Contains({x, y})) {
+                        ++inside[i];
+                        counted = true;
+                    } else if (x >= box.left && x < box.right && y >= box.bottom + 4 && y < box.bottom + 30) {
+                        ++past[i];
+                        counted = true;
+                    } else if (Rect{box.left, box.top - 4, box.right, box.bottom + 4}.Contains({x, y})) {
+                        counted = !clipped;  // a glyph's reach: only without the clip
+                    }
+                }
+                if (!counted) ++elsewhere;
+            }
         }
+        for (size_t i = 0; i < std::size(kCases); ++i) {
+            EXPECT_GT(inside[i], 20) << i;
+            EXPECT_EQ(past[i] > 0, kCases[i].runsOn && !clipped) << i;
+        }
+        EXPECT_EQ(elsewhere, 0);
     }
-    for (size_t i = 0; i < std::size(kCases); ++i) EXPECT_GT(inside[i], 20) << i;
-    EXPECT_EQ(outside, 0);
 }
 
 TEST(QtCanvas, RegisteredFontDrawsTheLayoutFamily) {
