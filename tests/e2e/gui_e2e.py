@@ -4,7 +4,7 @@ xdotool as a user would: start, check, back, another language, close; and
 the start-up failures that end with a message. Screenshots of the screen
 go to <build>/screenshots/e2e_*.png.
 
-Usage: gui_e2e.py <kalofitprobe> <screenshot folder>
+Usage: gui_e2e.py <kalofitprobe> <screenshot folder> <missing_layout_child> <throwing-probe preload>
 It prints the figures it measures (start to first frame, click to result
 page) and exits 0 when every step did what it should."""
 
@@ -18,9 +18,9 @@ import time
 
 sys.dont_write_bytecode = True  # the shared driver leaves no __pycache__ in the source tree
 from x11_driver import (FAILURES, check, click, log_lines as log_lines_in, region_digest, save_screenshot as
-                        save_screen, start_display, wait_for, window_origin)
+                        save_screen, start_display, wait_for, window_origin, xdotool)
 
-PROGRAM, SHOTS = sys.argv[1], sys.argv[2]
+PROGRAM, SHOTS, MISSING_LAYOUT, THROWING_PROBE = sys.argv[1:5]
 TITLE = "KALO computer configuration detection tool"
 SHADOW = 30  # the main window's drop-shadow margin around its client area
 
@@ -104,8 +104,10 @@ def main_window_run(root):
     closed = time.monotonic()
     code = run.ended()
     check(code == 0, "closing the window ends the program with exit code 0 (got %s)" % code)
+    stderr = run.process.stderr.read()
     if code != 0:
-        print(run.process.stderr.read()[-3000:])
+        print(stderr[-3000:])
+    check("Query program folder" not in stderr, "an ordinary start reports no failure on standard error")
     print("figure: close to process end %.0f ms" % ((time.monotonic() - closed) * 1000))
 
 
@@ -139,6 +141,59 @@ def close_during_check_run(root):
         print(run.process.stderr.read()[-3000:])
     print("figure: close during a check against a silent service to process end %.0f ms" % (took * 1000))
     silent.close()
+
+
+def throwing_check_run(root):
+    """A probe that throws during the check (a preloaded library makes the
+    PCI listing throw): the window leaves the checking page and says so in a
+    message box, and the log has the exception's text. (On a display without
+    a compositing manager, as Xvfb is, a second transparent window is mapped
+    but not drawn, so the box is found by its name and not looked at.)"""
+    run = Run(root, "throwing", {"LD_PRELOAD": THROWING_PROBE,
+                                 "ASAN_OPTIONS": "verify_asan_link_order=0:detect_leaks=0"})
+    window = wait_for(lambda: window_origin(TITLE, run.process.pid), limit=15)
+    check(window is not None, "throwing probe: the main window is shown")
+    if window is None:
+        run.process.kill()
+        return
+    wait_for(lambda: run.log_has("first frame of KALOFitProbeMainWnd painted"), limit=15)
+    click(window, SHADOW + 138, SHADOW + 520)  # "Check now"
+    clicked = time.monotonic()
+    box = wait_for(lambda: window_origin("^KALO$", run.process.pid), limit=15)
+    check(box is not None, "throwing probe: a message box says the check could not finish")
+    if box is not None:
+        print("figure: click on the check button to the failure's message %.0f ms" %
+              ((time.monotonic() - clicked) * 1000))
+    check(run.log_has("the check failed: ") and run.log_has("the PCI listing broke"),
+          "throwing probe: the log has the exception's text")
+    run.process.kill()
+    run.process.wait()
+
+
+def missing_layout_run(root):
+    """A window whose layout is missing: the host's own message window, then
+    exit code 1."""
+    folder = os.path.join(root, "missing_layout")
+    os.makedirs(folder)
+    env = dict(os.environ, XDG_DATA_HOME=os.path.join(folder, "data"), LANG="C")
+    process = subprocess.Popen([MISSING_LAYOUT], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                               text=True)
+    box = wait_for(lambda: window_origin("^KALO$", process.pid), limit=15)
+    check(box is not None, "missing layout: a message window is shown")
+    if box is None:
+        process.kill()
+        return
+    time.sleep(0.3)
+    save_screenshot("missing_layout")
+    xdotool("key", "--window", box[0], "Return")
+    try:
+        code = process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        code = None
+    stderr = process.stderr.read()
+    check(code == 1, "missing layout: Enter closes it and the program ends with code 1 (got %s)" % code)
+    check("\u52a0\u8f7d\u8d44\u6e90\u6587\u4ef6\u5931\u8d25" in stderr, "missing layout: standard error has the message too")
 
 
 def no_display_run(root):
@@ -181,6 +236,8 @@ def main():
         no_display_run(root)
         main_window_run(root)
         close_during_check_run(root)
+        throwing_check_run(root)
+        missing_layout_run(root)
         # The data folder cannot be made: a file stands where its parent belongs.
         startup_message_run(root, "m2_data_folder", {"XDG_DATA_HOME": os.path.join(root, "m2_data_folder", "file")},
                             lambda folder: (os.makedirs(folder), open(os.path.join(folder, "file"), "w").close()),
