@@ -206,7 +206,7 @@ def no_display_run(root):
           "without a display: exit code 1 and a line naming kalofitprobe-cli (got %d)" % done.returncode)
 
 
-def startup_message_run(root, name, env_changes, prepare, expected_text):
+def startup_message_run(root, name, env_changes, prepare, expected_text, logged):
     run_folder = os.path.join(root, name)
     prepare(run_folder)
     run = Run(root, name, env_changes)
@@ -223,6 +223,10 @@ def startup_message_run(root, name, env_changes, prepare, expected_text):
     stderr = run.process.stderr.read()
     check(code == 0, name + ": the program ends with exit code 0 after the message (got %s)" % code)
     check(expected_text in stderr, name + ": the message says '" + expected_text + "'")
+    if logged:
+        check(run.log_has("|StartupMessage|") and run.log_has(expected_text), name + ": the log has the message")
+    else:
+        check(not log_lines(run.data_home), name + ": no log, as its folder could not be made")
 
 
 def main():
@@ -241,12 +245,12 @@ def main():
         # The data folder cannot be made: a file stands where its parent belongs.
         startup_message_run(root, "m2_data_folder", {"XDG_DATA_HOME": os.path.join(root, "m2_data_folder", "file")},
                             lambda folder: (os.makedirs(folder), open(os.path.join(folder, "file"), "w").close()),
-                            "Data folder setup failed")
+                            "Data folder setup failed", logged=False)
         # The packs cannot be unpacked: a file stands where their folder belongs.
         def block_packs(folder):
             os.makedirs(os.path.join(folder, "data", "KALO Assistant 4"))
             open(os.path.join(folder, "data", "KALO Assistant 4", "KALOFitProbeLang"), "w").close()
-        startup_message_run(root, "m3_language_setup", {}, block_packs, "Initialize language failed!")
+        startup_message_run(root, "m3_language_setup", {}, block_packs, "Initialize language failed!", logged=True)
     finally:
         xvfb.kill()
         shutil.rmtree(root, ignore_errors=True)
