@@ -62,6 +62,7 @@ struct CPaintEvents : ui::IHostWindowEvents {
     void OnMouseLeave() override {}
     void OnMouseWheel(int, ui::Point) override {}
     void OnTimer(uint32_t) override {}
+    bool OnKeyDown(const ui::KeyPress&) override { return false; }
     void OnCloseRequested() override {}
 };
 

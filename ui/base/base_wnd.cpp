@@ -72,6 +72,15 @@ void CBaseWnd::SetText(std::wstring_view element, const std::wstring& text) {
     if (Control* control = Find(element)) control->SetText(text);
 }
 
+void CBaseWnd::SetAccessibleName(std::wstring_view element, std::wstring name) {
+    if (Control* control = Find(element)) control->SetAccessibleName(std::move(name));
+}
+
+std::wstring CBaseWnd::TextOf(std::wstring_view element) const {
+    const Control* control = Find(element);
+    return control != nullptr ? control->GetText() : std::wstring();
+}
+
 void CBaseWnd::SetVisible(std::wstring_view element, bool visible) {
     if (Control* control = Find(element)) control->SetVisible(visible);
 }

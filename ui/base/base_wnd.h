@@ -20,6 +20,9 @@ public:
     void SetTextByKey(std::wstring_view element, const std::wstring& key);
     void SetText(std::wstring_view element, const std::wstring& text);
     void SetVisible(std::wstring_view element, bool visible);
+    // The name a screen reader reads the element by, in place of its text.
+    void SetAccessibleName(std::wstring_view element, std::wstring name);
+    std::wstring TextOf(std::wstring_view element) const;
     // Shows that page of a page container.
     void SelectPage(std::wstring_view element, int page);
     // Dims the whole window while a child window is open.

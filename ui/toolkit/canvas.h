@@ -58,6 +58,9 @@ public:
     virtual ~ICanvas() = default;
 
     virtual void FillRect(const Rect& rect, Argb color) = 0;
+    // A frame `width` pixels wide along the inside of `rect`, its corners
+    // rounded with `radius` (the keyboard focus ring), antialiased.
+    virtual void DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) = 0;
     // Draws `source` of the image (empty: the whole image) into `dest`,
     // stretched; with corners the nine-slice way. alpha 255 is opaque.
     virtual void DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,

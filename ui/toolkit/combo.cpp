@@ -10,6 +10,30 @@ Control* ListLabelElement::GetInterface(std::wstring_view name) {
     return name == L"ListLabelElement" ? this : Label::GetInterface(name);
 }
 
+Combo* ListLabelElement::Owner() const {
+    return parent_ != nullptr ? static_cast<Combo*>(parent_->GetInterface(L"Combo")) : nullptr;
+}
+
+bool ListLabelElement::DoDefaultAction() {
+    Combo* owner = Owner();
+    if (owner == nullptr) return false;
+    owner->PickItem(owner->IndexOf(this));
+    return true;
+}
+
+uint32_t ListLabelElement::GetAccessibleStates() const {
+    uint32_t states = Label::GetAccessibleStates() | kAccessibleSelectable;
+    if (const Combo* owner = Owner(); owner != nullptr && owner->GetCurSel() == owner->IndexOf(this)) {
+        states |= kAccessibleSelected;
+    }
+    return states;
+}
+
+Control* ListLabelElement::GetAccessibleParent() {
+    Combo* owner = Owner();
+    return owner != nullptr ? &owner->GetList() : Label::GetAccessibleParent();
+}
+
 Combo::Combo() : list_(std::make_unique<ComboList>(*this)) {}
 
 Combo::~Combo() { CloseList(); }
@@ -62,6 +86,15 @@ void Combo::SetManager(CPaintManager* manager, Control* parent) {
     for (const auto& item : items_) item->SetManager(manager, this);
 }
 
+void Combo::ForEachShownChild(const std::function<void(Control&)>& visit) { visit(*list_); }
+
+int Combo::IndexOf(const Control* item) const {
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].get() == item) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 ListLabelElement* Combo::GetItemAt(int index) const {
     return index >= 0 && index < GetCount() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
@@ -100,14 +133,71 @@ void Combo::SetDropBoxSize(Size size) {
 bool Combo::IsOpen() const { return manager_ != nullptr && manager_->GetPopup() == list_.get(); }
 
 void Combo::OpenList() {
-    if (manager_ == nullptr || items_.empty()) return;
-    list_->ResetScroll();
+    if (manager_ == nullptr || items_.empty() || IsOpen()) return;
     list_->SetPos(ListRect());
+    // Opens from the top, or scrolled just enough to show the chosen item:
+    // a long list must not hide the current language.
+    list_->ScrollBy(-list_->GetScroll());
+    list_->ShowItem(selected_);
     manager_->SetPopup(list_.get());
+    manager_->NotifyAccessible(AccessibleEvent::StateChanged, *this);
+    if (ListLabelElement* item = GetItemAt(list_->GetHotIndex())) manager_->NotifyAccessible(AccessibleEvent::Focus, *item);
 }
 
 void Combo::CloseList() {
-    if (IsOpen()) manager_->SetPopup(nullptr);
+    if (!IsOpen()) return;
+    manager_->SetPopup(nullptr);
+    manager_->NotifyAccessible(AccessibleEvent::StateChanged, *this);
+    if (manager_->GetFocus() == this) manager_->NotifyAccessible(AccessibleEvent::Focus, *this);
+}
+
+void Combo::PickItem(int index) {
+    CloseList();
+    // Last: the window's handler may rebuild the combo.
+    if (index >= 0) SelectItem(index, true);
+}
+
+bool Combo::OnKey(const KeyPress& key) {
+    if (IsOpen()) return list_->OnKey(key);
+    switch (key.key) {
+    case Key::Space:
+    case Key::Enter:
+    case Key::F4: OpenList(); return true;
+    case Key::Down:
+        if (key.alt) {
+            OpenList();
+            return true;
+        }
+        [[fallthrough]];
+    case Key::Up: {
+        if (GetCount() == 0) return true;
+        const int step = key.key == Key::Down ? 1 : -1;
+        const int next = std::clamp(selected_ < 0 ? 0 : selected_ + step, 0, GetCount() - 1);
+        if (next != selected_) SelectItem(next, true);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+bool Combo::DoDefaultAction() {
+    if (IsOpen()) CloseList();
+    else OpenList();
+    return true;
+}
+
+std::wstring Combo::GetAccessibleName() const {
+    const std::wstring name = Control::GetAccessibleName();
+    return name.empty() ? defaultText_ : name;
+}
+
+std::wstring Combo::GetAccessibleValue() const {
+    const ListLabelElement* item = GetItemAt(selected_);
+    return item != nullptr ? item->GetText() : std::wstring();
+}
+
+uint32_t Combo::GetAccessibleStates() const {
+    return Control::GetAccessibleStates() | kAccessibleExpandable | (IsOpen() ? kAccessibleExpanded : kAccessibleCollapsed);
 }
 
 int Combo::ItemsHeight() const {
@@ -162,6 +252,55 @@ int ComboList::ItemAt(Point point) const {
         top += height;
     }
     return -1;
+}
+
+void ComboList::ForEachShownChild(const std::function<void(Control&)>& visit) {
+    for (int i = 0; i < owner_.GetCount(); ++i) visit(*owner_.GetItemAt(i));
+}
+
+void ComboList::ShowItem(int index) {
+    hot_ = index >= 0 && index < owner_.GetCount() ? index : -1;
+    long long top = 0;
+    long long height = 0;
+    for (int i = 0; i <= hot_; ++i) {
+        top += height;
+        const ListLabelElement* item = owner_.GetItemAt(i);
+        height = item->GetFixedHeight() > 0 ? item->GetFixedHeight() : owner_.GetItemStyle().height;
+    }
+    const int range = std::max(0, owner_.ItemsHeight() - rect_.Height());
+    if (hot_ < 0) scroll_ = 0;
+    else if (top < scroll_) scroll_ = ClampExtent(top);
+    else if (top + height > scroll_ + rect_.Height()) scroll_ = ClampExtent(top + height - rect_.Height());
+    scroll_ = std::clamp(scroll_, 0, range);
+    Invalidate();
+}
+
+bool ComboList::OnKey(const KeyPress& key) {
+    const int last = owner_.GetCount() - 1;
+    int next = hot_;
+    switch (key.key) {
+    case Key::Escape:
+    case Key::F4: owner_.CloseList(); return true;
+    case Key::Tab: owner_.CloseList(); return false;
+    case Key::Enter:
+    case Key::Space: owner_.PickItem(hot_); return true;
+    case Key::Up:
+        if (key.alt) {
+            owner_.CloseList();
+            return true;
+        }
+        next = hot_ < 0 ? last : std::max(0, hot_ - 1);
+        break;
+    case Key::Down: next = hot_ < 0 ? 0 : std::min(last, hot_ + 1); break;
+    case Key::Home: next = 0; break;
+    case Key::End: next = last; break;
+    default: return true;  // the open list keeps every other key from the window
+    }
+    if (next != hot_) {
+        ShowItem(next);
+        if (manager_ != nullptr) manager_->NotifyAccessible(AccessibleEvent::Focus, *owner_.GetItemAt(next));
+    }
+    return true;
 }
 
 void ComboList::ScrollBy(int pixels) {

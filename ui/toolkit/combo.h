@@ -1,7 +1,9 @@
 #pragma once
 // The drop-down list box: items, the selected item's text in the box, and a
 // list shown below it (above when the window has no room) with hot and
-// selected items, mouse-wheel scrolling and a thin scroll bar thumb.
+// selected items, mouse-wheel scrolling and a thin scroll bar thumb. The
+// keyboard opens, walks and closes the list; the list opens on the selected
+// item.
 
 #include <functional>
 #include <memory>
@@ -18,6 +20,14 @@ class ListLabelElement : public Label {
 public:
     std::wstring_view GetClass() const override { return L"ListLabelElementUI"; }
     Control* GetInterface(std::wstring_view name) override;
+    // Picks the item as a click in the list does.
+    bool DoDefaultAction() override;
+    AccessibleRole GetAccessibleRole() const override { return AccessibleRole::ListItem; }
+    uint32_t GetAccessibleStates() const override;
+    Control* GetAccessibleParent() override;
+
+private:
+    Combo* Owner() const;
 };
 
 // How the combo draws its items.
@@ -42,12 +52,19 @@ public:
     std::wstring_view GetClass() const override { return L"ComboListUI"; }
     void Paint(ICanvas& canvas, const Rect& dirty) override;
     void DoEvent(const TEventUI& event) override;
+    void ForEachShownChild(const std::function<void(Control&)>& visit) override;
+    // Up, Down, Home and End move the hot item; Enter and Space pick it;
+    // Escape and F4 close the list unchanged. Tab closes it and moves on.
+    bool OnKey(const KeyPress& key) override;
+    AccessibleRole GetAccessibleRole() const override { return AccessibleRole::List; }
     int GetScroll() const { return scroll_; }
+    // The item under the mouse or the keyboard's, or -1.
     int GetHotIndex() const { return hot_; }
     // The item at a window point, or -1.
     int ItemAt(Point point) const;
     void ScrollBy(int pixels);
-    void ResetScroll() { scroll_ = 0; hot_ = -1; }
+    // Makes the item hot and scrolls it into view (-1: none, at the top).
+    void ShowItem(int index);
 
 private:
     Combo& owner_;
@@ -66,9 +83,24 @@ public:
     bool Add(std::unique_ptr<Control> child) override;
     void DoEvent(const TEventUI& event) override;
     void SetManager(CPaintManager* manager, Control* parent) override;
+    void ForEachShownChild(const std::function<void(Control&)>& visit) override;
+    // Space, Enter, Alt+Down and F4 open the list; Up and Down step through
+    // the items as the wheel does.
+    bool IsFocusable() const override { return true; }
+    bool OnKey(const KeyPress& key) override;
+    // Opens the list, or closes it.
+    bool DoDefaultAction() override;
+    // Read by the name set, else its default text ("Language"); the
+    // selected item is its value.
+    AccessibleRole GetAccessibleRole() const override { return AccessibleRole::ComboBox; }
+    std::wstring GetAccessibleName() const override;
+    std::wstring GetAccessibleValue() const override;
+    uint32_t GetAccessibleStates() const override;
 
     int GetCount() const { return static_cast<int>(items_.size()); }
     ListLabelElement* GetItemAt(int index) const;
+    int IndexOf(const Control* item) const;
+    ComboList& GetList() const { return *list_; }
     void RemoveAll();
     int GetCurSel() const { return selected_; }
     // Selects the item; with `notify` runs the selection handler, or without
@@ -86,6 +118,8 @@ public:
     bool IsOpen() const;
     void OpenList();
     void CloseList();
+    // Closes the list and selects the item, as a click on it does.
+    void PickItem(int index);
     // Where the list lies in the window, and the sum of the item heights.
     Rect ListRect() const;
     int ItemsHeight() const;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/toolkit/paint_manager.h"
+
 namespace ui {
 
 namespace {
@@ -151,6 +153,12 @@ Control* Container::FindControlAt(Point point) {
     return this;
 }
 
+void Container::ForEachShownChild(const std::function<void(Control&)>& visit) {
+    for (int i = 0; i < GetCount(); ++i) {
+        if (IsChildShown(i)) visit(*items_[static_cast<size_t>(i)]);
+    }
+}
+
 Control* Container::FindByName(std::wstring_view name) {
     if (Control* self = Control::FindByName(name)) return self;
     for (const auto& child : items_) {
@@ -193,6 +201,7 @@ bool TabLayout::SelectItem(int index) {
     selected_ = index;
     NeedUpdate();
     Invalidate();
+    if (manager_ != nullptr) manager_->OnPageSelected(*this);
     return true;
 }
 

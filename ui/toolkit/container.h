@@ -21,6 +21,7 @@ public:
     Control* FindControlAt(Point point) override;
     Control* FindByName(std::wstring_view name) override;
     void SetManager(CPaintManager* manager, Control* parent) override;
+    void ForEachShownChild(const std::function<void(Control&)>& visit) override;
 
     int GetCount() const { return static_cast<int>(items_.size()); }
     Control* GetItemAt(int index) const;
@@ -66,7 +67,8 @@ public:
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     bool IsChildShown(int index) const override;
     int GetCurSel() const { return selected_; }
-    // False for an index out of range (the selection stays).
+    // False for an index out of range (the selection stays). The keyboard
+    // focus moves into the page shown.
     bool SelectItem(int index);
 
 private:

@@ -6,6 +6,17 @@
 
 namespace ui {
 
+namespace {
+
+AccessibleRole ParseAccessibleRole(std::wstring_view value) {
+    if (value == L"group") return AccessibleRole::Group;
+    if (value == L"image") return AccessibleRole::Image;
+    if (value == L"label") return AccessibleRole::Label;
+    return AccessibleRole::None;
+}
+
+}  // namespace
+
 Control::~Control() {
     if (manager_ != nullptr) manager_->OnControlRemoved(this);
 }
@@ -38,6 +49,9 @@ void Control::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else if (name == L"font") fontId_ = ParseInt(value);
     else if (name == L"autocalcwidth") autoCalcWidth_ = ParseBool(value);
     else if (name == L"cursor") cursor_ = value == L"hand" ? CursorShape::Hand : CursorShape::Arrow;
+    else if (name == L"focusradius") focusRadius_ = std::clamp(ParseInt(value), 0, 1000);
+    else if (name == L"focuscolor") focusColor_ = ParseColor(value).value_or(0);
+    else if (name == L"accrole") accessibleRole_ = ParseAccessibleRole(value);
 }
 
 bool Control::Add(std::unique_ptr<Control>) { return false; }
@@ -123,6 +137,35 @@ void Control::SetText(std::wstring text) {
     text_ = std::move(text);
     if (autoCalcWidth_) NeedUpdate();
     Invalidate();
+    if (manager_ != nullptr && accessibleName_.empty()) manager_->NotifyAccessible(AccessibleEvent::NameChanged, *this);
+}
+
+bool Control::OnKey(const KeyPress& key) {
+    if (key.key != Key::Enter && key.key != Key::Space) return false;
+    return DoDefaultAction();
+}
+
+std::wstring Control::GetAccessibleName() const { return accessibleName_.empty() ? text_ : accessibleName_; }
+
+void Control::SetAccessibleName(std::wstring name) {
+    if (name == accessibleName_) return;
+    accessibleName_ = std::move(name);
+    if (manager_ != nullptr) manager_->NotifyAccessible(AccessibleEvent::NameChanged, *this);
+}
+
+uint32_t Control::GetAccessibleStates() const {
+    uint32_t states = 0;
+    if (IsFocusable()) states |= kAccessibleFocusable;
+    if (!enabled_) states |= kAccessibleDisabled;
+    if (manager_ != nullptr && manager_->GetAccessibleFocus() == this) states |= kAccessibleFocused;
+    return states;
+}
+
+Control* Control::GetAccessibleParent() {
+    for (Control* above = parent_; above != nullptr; above = above->GetParent()) {
+        if (above->GetAccessibleRole() != AccessibleRole::None) return above;
+    }
+    return nullptr;
 }
 
 void Control::SetFixedWidth(int cx) {
@@ -144,11 +187,14 @@ void Control::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
     NeedUpdate();
+    if (manager_ != nullptr && parent_ != nullptr) manager_->NotifyAccessible(AccessibleEvent::ChildrenChanged, *parent_);
 }
 
 void Control::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
     enabled_ = enabled;
     Invalidate();
+    if (manager_ != nullptr) manager_->NotifyAccessible(AccessibleEvent::StateChanged, *this);
 }
 
 void Control::SetAutoCalcWidth(bool on) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/toolkit/accessible.h"
 #include "ui/toolkit/attributes.h"
 #include "ui/toolkit/canvas.h"
 #include "ui/toolkit/geometry.h"
@@ -64,6 +65,10 @@ public:
     virtual Control* FindControlAt(Point point);
     // The first element of that name, this one included, in tree order.
     virtual Control* FindByName(std::wstring_view name);
+    // The elements this one shows now, in reading order: a container's
+    // shown children (the selected page only), a combo's list, the list's
+    // items.
+    virtual void ForEachShownChild(const std::function<void(Control&)>& visit) { (void)visit; }
     // Attaches this element (and its children) to a manager.
     virtual void SetManager(CPaintManager* manager, Control* parent);
     CPaintManager* GetManager() const { return manager_; }
@@ -119,6 +124,36 @@ public:
     // base handles the buttons every layout names (closebtn, minbtn, ...).
     void SetClickHandler(std::function<void()> handler) { clickHandler_ = std::move(handler); }
 
+    // Whether Tab stops here (while the element is shown and enabled): the
+    // kinds the user works, buttons, links and combos.
+    virtual bool IsFocusable() const { return false; }
+    // A key while the element has the focus; false leaves it to the window
+    // (Tab, the default and cancel buttons). Enter and Space do the default
+    // action here.
+    virtual bool OnKey(const KeyPress& key);
+    // What Enter, Space or an assistive technology's action does: a click
+    // for buttons and links; false for elements without an action. Last in
+    // an event: the window's handler may take the element away.
+    virtual bool DoDefaultAction() { return false; }
+    // The focus ring's corner radius: focusradius=, to follow the shape the
+    // element's images draw.
+    int GetFocusRadius() const { return focusRadius_; }
+    // The ring's own colour (focuscolor=), where the window's would not
+    // show against what lies under the element; 0 for the window's.
+    Argb GetFocusColor() const { return focusColor_; }
+
+    // For assistive technology: the role is the layout's accrole= where it
+    // gives one (a group, an image), else the kind's own; the name is the
+    // one set, else the text.
+    virtual AccessibleRole GetAccessibleRole() const { return accessibleRole_; }
+    virtual std::wstring GetAccessibleName() const;
+    // What the element holds beyond its name (a combo's chosen item).
+    virtual std::wstring GetAccessibleValue() const { return {}; }
+    void SetAccessibleName(std::wstring name);
+    virtual uint32_t GetAccessibleStates() const;
+    // The exposed element that holds this one; null when the window does.
+    virtual Control* GetAccessibleParent();
+
 protected:
     // The element was clicked: its handler, else the notification. Last in
     // an event: the handler may take the element away.
@@ -157,6 +192,10 @@ protected:
     int fontId_ = -1;
     uint32_t state_ = 0;
     std::function<void()> clickHandler_;
+    AccessibleRole accessibleRole_ = AccessibleRole::None;
+    std::wstring accessibleName_;
+    int focusRadius_ = 4;
+    Argb focusColor_ = 0;
 };
 
 }  // namespace ui

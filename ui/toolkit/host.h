@@ -19,8 +19,29 @@
 
 namespace ui {
 
+class Control;
+class CPaintManager;
+
 enum class MouseButton { Left, Right, Middle };
 enum class CursorShape { Arrow, Hand };
+
+// The keys the toolkit acts on; hosts report every other key as Other.
+enum class Key { Tab, Enter, Space, Escape, Up, Down, Home, End, F4, Other };
+
+struct KeyPress {
+    Key key = Key::Other;
+    bool shift = false;
+    bool alt = false;
+};
+
+// What assistive technology hears of a window's elements.
+enum class AccessibleEvent {
+    Focus,             // the element took the keyboard focus
+    NameChanged,       // its text, or the name it is read by
+    StateChanged,      // pressed, selected, opened, enabled
+    ChildrenChanged,   // a page change: what the element holds is new
+    Removed,           // the element is being destroyed
+};
 
 // What a native window tells the toolkit window above it.
 class IHostWindowEvents {
@@ -36,8 +57,13 @@ public:
     // delta in wheel notches: positive away from the user.
     virtual void OnMouseWheel(int delta, Point at) = 0;
     virtual void OnTimer(uint32_t timerId) = 0;
+    // A key went down while the window had the keyboard; false when the
+    // toolkit had no use for it (the host may then do its own).
+    virtual bool OnKeyDown(const KeyPress& key) = 0;
     // The user asked to close the window (system menu, window manager).
     virtual void OnCloseRequested() = 0;
+    // The element tree that assistive technology reads; null for none.
+    virtual CPaintManager* AccessibleContent() { return nullptr; }
 };
 
 struct HostWindowOptions {
@@ -93,6 +119,12 @@ public:
     virtual void Invalidate(const Rect& rect) = 0;
     virtual void InvalidateAll() = 0;
     virtual void SetCursor(CursorShape cursor) = 0;
+    // Passes an element's change on to assistive technology; hosts do
+    // nothing while none listens.
+    virtual void NotifyAccessible(AccessibleEvent event, Control& element) {
+        (void)event;
+        (void)element;
+    }
 
     // A repeating timer; the same id restarts it.
     virtual void SetTimer(uint32_t timerId, uint32_t intervalMs) = 0;

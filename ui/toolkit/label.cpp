@@ -38,6 +38,10 @@ void Label::SetAttribute(std::wstring_view name, std::wstring_view value) {
     } else Control::SetAttribute(name, value);
 }
 
+AccessibleRole Label::GetAccessibleRole() const {
+    return accessibleRole_ != AccessibleRole::None ? accessibleRole_ : AccessibleRole::Label;
+}
+
 void Label::SetTextColor(Argb color) {
     textColor_ = color;
     Invalidate();
@@ -80,6 +84,16 @@ void Text::DoEvent(const TEventUI& event) {
     if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse)) Clicked();
 }
 
+bool Text::DoDefaultAction() {
+    if (!IsLink()) return false;
+    Clicked();
+    return true;
+}
+
+AccessibleRole Text::GetAccessibleRole() const {
+    return IsLink() && accessibleRole_ == AccessibleRole::None ? AccessibleRole::Link : Label::GetAccessibleRole();
+}
+
 Button::Button() { textStyle_ = kTextCenter | kTextVCenter | kTextSingleLine; }
 
 Control* Button::GetInterface(std::wstring_view name) {
@@ -106,6 +120,21 @@ void Button::DoEvent(const TEventUI& event) {
     const bool wasPushed = (state_ & kStatePushed) != 0;
     Label::DoEvent(event);
     if (event.type == EventType::ButtonUp && wasPushed && rect_.Contains(event.ptMouse)) Clicked();
+}
+
+bool Button::DoDefaultAction() {
+    Clicked();
+    return true;
+}
+
+AccessibleRole Button::GetAccessibleRole() const {
+    return accessibleRole_ != AccessibleRole::None ? accessibleRole_ : AccessibleRole::PushButton;
+}
+
+uint32_t Button::GetAccessibleStates() const {
+    uint32_t states = Label::GetAccessibleStates();
+    if (manager_ != nullptr && manager_->GetDefaultButton() == this) states |= kAccessibleDefault;
+    return states;
 }
 
 void Button::PaintStatusImage(ICanvas& canvas) {

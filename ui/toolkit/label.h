@@ -17,6 +17,7 @@ public:
     // Alignment, wrap and ellipsis flags the text is drawn with.
     uint32_t GetTextStyle() const { return textStyle_; }
     void SetTextStyle(uint32_t flags);
+    AccessibleRole GetAccessibleRole() const override;
 
 protected:
     void PaintText(ICanvas& canvas) override;
@@ -39,6 +40,12 @@ public:
     // the text wrapped to that width, so that a long text grows downwards
     // instead of being cut.
     Size EstimateSize(Size available) override;
+    // A text with a hand cursor or a click handler is a link: it takes the
+    // focus and Enter follows it.
+    bool IsLink() const { return cursor_ == CursorShape::Hand || static_cast<bool>(clickHandler_); }
+    bool IsFocusable() const override { return IsLink(); }
+    bool DoDefaultAction() override;
+    AccessibleRole GetAccessibleRole() const override;
 };
 
 class Button : public Label {
@@ -48,6 +55,10 @@ public:
     Control* GetInterface(std::wstring_view name) override;
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void DoEvent(const TEventUI& event) override;
+    bool IsFocusable() const override { return true; }
+    bool DoDefaultAction() override;
+    AccessibleRole GetAccessibleRole() const override;
+    uint32_t GetAccessibleStates() const override;
 
     void SetNormalImage(std::wstring_view imageSpec);
     Argb GetHotTextColor() const { return hotTextColor_; }

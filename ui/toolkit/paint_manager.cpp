@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/toolkit/combo.h"
 #include "ui/toolkit/container.h"
 
 namespace ui {
@@ -12,6 +13,34 @@ namespace {
 // toolkit's own kinds: custom classes count as background.
 bool BlocksDrag(std::wstring_view className) {
     return className == L"ButtonUI" || className == L"OptionUI" || className == L"TextUI" || className == L"EditUI";
+}
+
+constexpr int kFocusRingGap = 1;
+constexpr int kFocusRingWidth = 2;
+// The ring's colour where a layout names none: dark enough for the
+// skins' light backgrounds.
+constexpr Argb kDefaultFocusColor = 0xFF1F5FD1;
+
+std::vector<std::wstring> SplitNames(std::wstring_view list) {
+    std::vector<std::wstring> names;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(L',', start), list.size());
+        if (comma > start) names.emplace_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
+void CollectFocusable(Control& from, std::vector<Control*>& order) {
+    from.ForEachShownChild([&order](Control& child) {
+        if (!child.IsVisible() || !child.IsEnabled()) return;
+        if (!child.IsFocusable()) {
+            CollectFocusable(child, order);
+        } else if (!child.GetPos().IsEmpty()) {
+            order.push_back(&child);
+        }
+    });
 }
 
 }  // namespace
@@ -30,6 +59,12 @@ void CPaintManager::AttachRoot(std::unique_ptr<Control> root, WindowAttributes w
     if (!root_) return;
     root_->SetManager(this, nullptr);
     if (client_.cx == 0 && client_.cy == 0) client_ = window_attributes_.size;
+    focusColor_ = kDefaultFocusColor;
+    for (const auto& [name, value] : window_attributes_.others) {
+        if (name == L"focuscolor") focusColor_ = ParseColor(value).value_or(kDefaultFocusColor);
+        else if (name == L"defaultbutton") defaultButtons_ = SplitNames(value);
+        else if (name == L"cancelbutton") cancelButtons_ = SplitNames(value);
+    }
     needLayout_ = true;
     // Every element, parents before children, in tree order.
     std::vector<Control*> pending{root_.get()};
@@ -169,6 +204,7 @@ void CPaintManager::SetPopup(Control* popup) {
 }
 
 void CPaintManager::OnControlRemoved(Control* control) {
+    if (window_ != nullptr) window_->NotifyAccessible(AccessibleEvent::Removed, *control);
     KillTimers(control);
     if (hot_ == control) hot_ = nullptr;
     if (pushed_ == control) pushed_ = nullptr;
@@ -179,7 +215,121 @@ void CPaintManager::OnControlRemoved(Control* control) {
 void CPaintManager::OnPaint(ICanvas& canvas, const Rect& dirty) {
     UpdateLayout();
     if (root_) root_->Paint(canvas, dirty);
+    PaintFocusRing(canvas);
     if (popup_ != nullptr) popup_->Paint(canvas, dirty);
+}
+
+Rect CPaintManager::FocusRingRect(const Control& control) {
+    const int out = kFocusRingGap + kFocusRingWidth;
+    const Rect& pos = control.GetPos();
+    return {pos.left - out, pos.top - out, pos.right + out, pos.bottom + out};
+}
+
+void CPaintManager::PaintFocusRing(ICanvas& canvas) {
+    if (!focusCues_ || focused_ == nullptr || !IsShownInTree(*focused_)) return;
+    const Rect ring = FocusRingRect(*focused_);
+    const int radius = focused_->GetFocusRadius() + kFocusRingGap + kFocusRingWidth;
+    const Argb color = focused_->GetFocusColor() != 0 ? focused_->GetFocusColor() : focusColor_;
+    canvas.DrawRoundedFrame(ring, std::min({radius, ring.Width() / 2, ring.Height() / 2}), kFocusRingWidth, color);
+}
+
+void CPaintManager::SetFocusCues(bool on) {
+    if (on == focusCues_) return;
+    focusCues_ = on;
+    if (focused_ != nullptr) Invalidate(FocusRingRect(*focused_));
+}
+
+void CPaintManager::SetFocus(Control* control) {
+    if (control == focused_) return;
+    if (focused_ != nullptr) {
+        focused_->SetStateFlag(kStateFocused, false);
+        Invalidate(FocusRingRect(*focused_));
+    }
+    focused_ = control;
+    if (focused_ == nullptr) return;
+    focused_->SetStateFlag(kStateFocused, true);
+    Invalidate(FocusRingRect(*focused_));
+    NotifyAccessible(AccessibleEvent::Focus, *focused_);
+}
+
+std::vector<Control*> CPaintManager::FocusOrder() {
+    UpdateLayout();
+    std::vector<Control*> order;
+    if (root_ && root_->IsVisible()) CollectFocusable(*root_, order);
+    return order;
+}
+
+bool CPaintManager::MoveFocus(bool forward) {
+    const std::vector<Control*> order = FocusOrder();
+    if (order.empty()) return false;
+    const auto at = std::find(order.begin(), order.end(), focused_);
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
+    std::ptrdiff_t next = 0;
+    if (at == order.end()) {
+        next = forward ? 0 : count - 1;
+    } else {
+        next = ((at - order.begin()) + (forward ? 1 : count - 1)) % count;
+    }
+    SetFocus(order[static_cast<size_t>(next)]);
+    return true;
+}
+
+Control* CPaintManager::GetAccessibleFocus() const {
+    if (popup_ != nullptr && popup_->GetParent() != nullptr) {
+        if (auto* combo = static_cast<Combo*>(popup_->GetParent()->GetInterface(L"Combo"))) {
+            if (Control* item = combo->GetItemAt(combo->GetList().GetHotIndex())) return item;
+        }
+    }
+    return focused_;
+}
+
+Control* CPaintManager::FirstShownOf(const std::vector<std::wstring>& names) const {
+    for (const std::wstring& name : names) {
+        Control* control = FindControl(name);
+        if (control != nullptr && control->IsEnabled() && IsShownInTree(*control)) return control;
+    }
+    return nullptr;
+}
+
+Control* CPaintManager::GetDefaultButton() const { return FirstShownOf(defaultButtons_); }
+Control* CPaintManager::GetCancelButton() const { return FirstShownOf(cancelButtons_); }
+
+void CPaintManager::OnPageSelected(Control& pages) {
+    if (!IsShownInTree(pages)) return;
+    UpdateLayout();
+    std::vector<Control*> inPage;
+    CollectFocusable(pages, inPage);
+    const int captionBottom = window_attributes_.caption.bottom;
+    const auto below = std::find_if(inPage.begin(), inPage.end(),
+                                    [captionBottom](const Control* c) { return c->GetPos().top >= captionBottom; });
+    if (below != inPage.end()) {
+        SetFocus(*below);
+    } else if (focused_ != nullptr && !IsShownInTree(*focused_)) {
+        SetFocus(nullptr);
+    }
+    NotifyAccessible(AccessibleEvent::ChildrenChanged, pages);
+}
+
+void CPaintManager::NotifyAccessible(AccessibleEvent event, Control& element) {
+    if (window_ != nullptr) window_->NotifyAccessible(event, element);
+}
+
+bool CPaintManager::OnKeyDown(const KeyPress& key) {
+    if (key.key == Key::Other || !root_) return false;
+    UpdateLayout();
+    SetFocusCues(true);
+    // The open list takes the keys first; Tab closes it and goes on.
+    if (popup_ != nullptr && popup_->OnKey(key)) return true;
+    if (key.key == Key::Tab) return MoveFocus(!key.shift);
+    Control* focus = focused_ != nullptr && focused_->IsEnabled() && IsShownInTree(*focused_) ? focused_ : nullptr;
+    // Each action is the last use of the tree here: its handler may change it.
+    if (focus != nullptr && focus->OnKey(key)) return true;
+    if (key.key == Key::Enter) {
+        if (Control* button = GetDefaultButton()) return button->DoDefaultAction();
+    } else if (key.key == Key::Escape) {
+        if (Control* button = GetCancelButton()) return button->DoDefaultAction();
+    }
+    return false;
 }
 
 void CPaintManager::SetHot(Control* control, Point at) {
@@ -217,6 +367,7 @@ void CPaintManager::OnMouseMove(Point at) {
 
 void CPaintManager::OnMouseDown(MouseButton button, Point at) {
     if (button != MouseButton::Left) return;
+    SetFocusCues(false);
     if (popup_ != nullptr && !popup_->GetPos().Contains(at)) {
         // A press outside an open list only closes it.
         Control* popup = popup_;
@@ -229,11 +380,7 @@ void CPaintManager::OnMouseDown(MouseButton button, Point at) {
     }
     Control* hit = FindControlAt(at);
     if (hit == nullptr) return;
-    if (focused_ != hit) {
-        if (focused_ != nullptr) focused_->SetStateFlag(kStateFocused, false);
-        focused_ = hit;
-        hit->SetStateFlag(kStateFocused, true);
-    }
+    if (hit->IsFocusable()) SetFocus(hit);
     pushed_ = hit;
     TEventUI event;
     event.type = EventType::ButtonDown;

@@ -1,8 +1,10 @@
 #pragma once
 // One window's element tree at work: layout on size changes, painting of
 // dirty rectangles, hit testing, hot and pushed states, the cursor, events to
-// the window's notifiers, per-element timers and the drag area. The window
-// that owns the native host window forwards its IHostWindowEvents here.
+// the window's notifiers, per-element timers and the drag area; the keyboard
+// focus, its ring and the keys; what assistive technology is told. The
+// window that owns the native host window forwards its IHostWindowEvents
+// here.
 
 #include <cstdint>
 #include <functional>
@@ -84,6 +86,31 @@ public:
     // The element tree forgets an element being destroyed.
     void OnControlRemoved(Control* control);
 
+    // The keyboard focus, on an element that takes it or on none. Its ring
+    // (in the layout's focuscolor=) shows once the keyboard is used and goes
+    // with a mouse press.
+    Control* GetFocus() const { return focused_; }
+    void SetFocus(Control* control);
+    // The Tab order: the shown, enabled elements that take the focus, in
+    // reading order.
+    std::vector<Control*> FocusOrder();
+    // To the next (or previous) element of the Tab order, round at the ends;
+    // false when no element takes the focus.
+    bool MoveFocus(bool forward);
+    bool ShowsFocusCues() const { return focusCues_; }
+    // What assistive technology reads as focused: the open list's hot item,
+    // else the focused element.
+    Control* GetAccessibleFocus() const;
+    // The first shown, enabled element the layout names in defaultbutton=
+    // (pressed by Enter when the focus does not take it) or cancelbutton=
+    // (pressed by Escape); names are separated by commas.
+    Control* GetDefaultButton() const;
+    Control* GetCancelButton() const;
+    // A page container of the shown tree shows another page: the focus goes
+    // to the page's first element below the caption, or leaves a hidden one.
+    void OnPageSelected(Control& pages);
+    void NotifyAccessible(AccessibleEvent event, Control& element);
+
     // Forwarded host window events.
     void OnPaint(ICanvas& canvas, const Rect& dirty);
     void OnMouseMove(Point at);
@@ -92,6 +119,10 @@ public:
     void OnMouseLeave();
     void OnMouseWheel(int delta, Point at);
     void OnTimer(uint32_t hostTimerId);
+    // Tab and Shift+Tab move the focus, the focused element takes its keys,
+    // then Enter and Escape press the default and cancel buttons. False for
+    // a key nothing used.
+    bool OnKeyDown(const KeyPress& key);
 
     Control* GetHot() const { return hot_; }
     Control* GetPushed() const { return pushed_; }
@@ -102,6 +133,11 @@ private:
         uint32_t id;
     };
     void SetHot(Control* control, Point at);
+    void SetFocusCues(bool on);
+    // Where the ring around the element is drawn.
+    static Rect FocusRingRect(const Control& control);
+    void PaintFocusRing(ICanvas& canvas);
+    Control* FirstShownOf(const std::vector<std::wstring>& names) const;
 
     CSkinResources& skin_;
     IHostWindow* window_;
@@ -117,6 +153,10 @@ private:
     Control* hot_ = nullptr;
     Control* pushed_ = nullptr;
     Control* focused_ = nullptr;
+    bool focusCues_ = false;
+    Argb focusColor_ = 0;
+    std::vector<std::wstring> defaultButtons_;
+    std::vector<std::wstring> cancelButtons_;
     Control* popup_ = nullptr;
 };
 

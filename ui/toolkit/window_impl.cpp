@@ -123,6 +123,7 @@ void CWindowImplBase::OnMouseWheel(int delta, Point at) {
 void CWindowImplBase::OnTimer(uint32_t timerId) {
     if (manager_) manager_->OnTimer(timerId);
 }
+bool CWindowImplBase::OnKeyDown(const KeyPress& key) { return manager_ && manager_->OnKeyDown(key); }
 void CWindowImplBase::OnCloseRequested() { Close(kSystemCloseCode); }
 
 }  // namespace ui

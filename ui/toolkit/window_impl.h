@@ -83,7 +83,9 @@ protected:
     void OnMouseLeave() override;
     void OnMouseWheel(int delta, Point at) override;
     void OnTimer(uint32_t timerId) override;
+    bool OnKeyDown(const KeyPress& key) override;
     void OnCloseRequested() override;
+    CPaintManager* AccessibleContent() override { return manager_.get(); }
 
 private:
     std::unique_ptr<IHostWindow> host_;

@@ -28,6 +28,21 @@ int StatusPage(CheckResult code) {
     }
 }
 
+// What a screen reader says for a row's mark: the language pack's word, or
+// English where a pack (an older download) has none.
+std::wstring StatusName(CheckResult code) {
+    struct Name {
+        const wchar_t* key;
+        const wchar_t* english;
+    };
+    static constexpr Name kNames[] = {{L"IDS_STRING_STATUS_PASS", L"compatible"},
+                                      {L"IDS_STRING_STATUS_FAIL", L"not compatible"},
+                                      {L"IDS_STRING_STATUS_UNKNOWN", L"cannot be confirmed"}};
+    const Name& name = kNames[StatusPage(code)];
+    std::wstring text = LangText(name.key);
+    return text.empty() ? name.english : text;
+}
+
 }  // namespace
 
 MainWindow::~MainWindow() {
@@ -143,20 +158,14 @@ void MainWindow::LoadResultUI(const CheckReport& report) {
 
     // The terminal check renders the same page, so the two never disagree.
     const ResultPage page = BuildResultPage(report);
-    struct RowElements {
-        const wchar_t* status;
-        const wchar_t* value;
+    static constexpr ResultRowElements kRows[] = {
+        {L"row_cpu", L"cpu_name", L"tab_result_cpu", L"cpu_value"},
+        {L"row_ram", L"ram_name", L"tab_result_ram", L"ram_value"},
+        {L"row_gpu", L"gpu_name", L"tab_result_gpu", L"gpu_value"},
+        {L"row_driver_version", L"driver_version_name", L"tab_result_driver_version", L"driver_version_value"},
+        {L"row_os", L"os_name", L"tab_result_os", L"os_value"},
     };
-    static constexpr RowElements kRows[] = {
-        {L"tab_result_cpu", L"cpu_value"},
-        {L"tab_result_ram", L"ram_value"},
-        {L"tab_result_gpu", L"gpu_value"},
-        {L"tab_result_driver_version", L"driver_version_value"},
-        {L"tab_result_os", L"os_value"},
-    };
-    for (size_t i = 0; i < page.rows.size(); ++i) {
-        SetResultRow(kRows[i].status, kRows[i].value, page.rows[i].value, page.rows[i].result);
-    }
+    for (size_t i = 0; i < page.rows.size(); ++i) SetResultRow(kRows[i], page.rows[i].value, page.rows[i].result);
     static constexpr const wchar_t* kHeadlineElements[][2] = {
         {L"config_yes", L"config_yes_tip"},
         {L"config_no", L"config_no_tip"},
@@ -169,14 +178,18 @@ void MainWindow::LoadResultUI(const CheckReport& report) {
     SelectPage(L"tab_main", 1);
 }
 
-void MainWindow::SetResultRow(const wchar_t* status, const wchar_t* valueElement, const std::wstring& text,
-                              CheckResult code) {
-    SelectPage(status, StatusPage(code));
+void MainWindow::SetResultRow(const ResultRowElements& row, const std::wstring& text, CheckResult code) {
+    SelectPage(row.status, StatusPage(code));
     if (text.empty()) {
-        SetTextByKey(valueElement, kUnrecognizedKey);
+        SetTextByKey(row.value, kUnrecognizedKey);
     } else {
-        SetText(valueElement, text);
+        SetText(row.value, text);
     }
+    // A screen reader reads the mark by its name and the row as one
+    // sentence: component, value, status.
+    const std::wstring status = StatusName(code);
+    SetAccessibleName(row.status, status);
+    SetAccessibleName(row.row, TextOf(row.caption) + L": " + TextOf(row.value) + L", " + status);
 }
 
 void MainWindow::OpenChildWindow(bool minimumRequirements) {

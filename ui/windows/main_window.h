@@ -37,8 +37,15 @@ protected:
     void StartCheck();
     // The language box's choice: switches, shows the texts and saves it.
     void OnLanguageSelected(int index);
-    void SetResultRow(const wchar_t* status, const wchar_t* valueElement, const std::wstring& text,
-                      CheckResult code);
+    // The elements of one result row: the row, its caption, its mark (a
+    // page container of three images) and its value.
+    struct ResultRowElements {
+        const wchar_t* row;
+        const wchar_t* caption;
+        const wchar_t* status;
+        const wchar_t* value;
+    };
+    void SetResultRow(const ResultRowElements& row, const std::wstring& text, CheckResult code);
 
 private:
     // On the window thread, while the finished worker waits: its report.

@@ -29,6 +29,7 @@ struct CManagerEvents : IHostWindowEvents {
     void OnMouseLeave() override { manager->OnMouseLeave(); }
     void OnMouseWheel(int delta, Point at) override { manager->OnMouseWheel(delta, at); }
     void OnTimer(uint32_t id) override { manager->OnTimer(id); }
+    bool OnKeyDown(const KeyPress& key) override { return manager->OnKeyDown(key); }
     void OnCloseRequested() override {}
 };
 

@@ -35,6 +35,11 @@ struct CRecordedEvents : IHostWindowEvents {
     void OnTimer(uint32_t id) override {
         if (timer) timer(id);
     }
+    bool OnKeyDown(const KeyPress& key) override {
+        input.push_back("key " + std::to_string(static_cast<int>(key.key)) + (key.shift ? " shift" : "") +
+                        (key.alt ? " alt" : ""));
+        return true;
+    }
     void OnCloseRequested() override { input.push_back("close"); }
     static std::string Text(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 };

@@ -69,6 +69,16 @@ void CTestCanvas::FillRect(const Rect& rect, Argb color) {
     calls.push_back(call);
 }
 
+void CTestCanvas::DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) {
+    DrawCall call;
+    call.kind = DrawCall::Frame;
+    call.rect = rect;
+    call.radius = radius;
+    call.flags = static_cast<uint32_t>(width);
+    call.color = color;
+    calls.push_back(call);
+}
+
 void CTestCanvas::DrawImage(const IImage&, const Rect&, const Rect& dest, const Corners& corners, uint8_t) {
     DrawCall call;
     call.kind = DrawCall::Image;

@@ -20,18 +20,20 @@ int LineHeight(const FontSpec& font);   // pixelSize + 4
 std::string FakePng(int width, int height);
 
 struct DrawCall {
-    enum Kind { Fill, Image, Text } kind = Fill;
+    enum Kind { Fill, Image, Text, Frame } kind = Fill;
     Rect rect;
     Argb color = 0;
     std::wstring text;
     uint32_t flags = 0;
     Corners corners;
     FontSpec font;
+    int radius = 0;  // of a frame
 };
 
 class CTestCanvas : public ICanvas {
 public:
     void FillRect(const Rect& rect, Argb color) override;
+    void DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) override;
     void DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,
                    uint8_t alpha) override;
     Size MeasureText(const std::wstring& text, const FontSpec& font, int maxWidth, uint32_t flags) override;
@@ -73,6 +75,9 @@ public:
     void Invalidate(const Rect& rect) override { invalidated.push_back(rect); }
     void InvalidateAll() override { ++invalidatedAll; }
     void SetCursor(CursorShape shape) override { cursor = shape; }
+    void NotifyAccessible(AccessibleEvent event, Control& element) override {
+        accessibleEvents.emplace_back(event, &element);
+    }
     void SetTimer(uint32_t id, uint32_t intervalMs) override { timers[id] = intervalMs; }
     void KillTimer(uint32_t id) override { timers.erase(id); }
     int RunModal() override { return 0; }
@@ -87,6 +92,7 @@ public:
     std::vector<Rect> invalidated;
     CursorShape cursor = CursorShape::Arrow;
     std::map<uint32_t, uint32_t> timers;  // host id to interval
+    std::vector<std::pair<AccessibleEvent, Control*>> accessibleEvents;
 
 private:
     std::wstring title_;

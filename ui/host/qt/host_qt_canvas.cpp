@@ -1,6 +1,7 @@
 #include "ui/host/qt/host_qt_canvas.h"
 
 #include <QImage>
+#include <QPen>
 #include <algorithm>
 #include <cmath>
 
@@ -17,6 +18,22 @@ CQtCanvas::~CQtCanvas() {
 
 void CQtCanvas::FillRect(const Rect& rect, Argb color) {
     if (!rect.IsEmpty()) painter_.fillRect(ToQRect(rect), ToQColor(color));
+}
+
+void CQtCanvas::DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) {
+    if (rect.IsEmpty() || width <= 0) return;
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing);
+    QPen pen(ToQColor(color));
+    pen.setWidthF(width);
+    painter_.setPen(pen);
+    painter_.setBrush(Qt::NoBrush);
+    // The pen is centred on the path: half its width inside the rectangle.
+    const qreal half = width / 2.0;
+    const QRectF path(rect.left + half, rect.top + half, rect.Width() - width, rect.Height() - width);
+    const qreal corner = std::max<qreal>(0, radius - half);
+    painter_.drawRoundedRect(path, corner, corner);
+    painter_.restore();
 }
 
 void CQtCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,

@@ -20,6 +20,7 @@ public:
     CQtCanvas& operator=(const CQtCanvas&) = delete;
 
     void FillRect(const Rect& rect, Argb color) override;
+    void DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) override;
     void DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,
                    uint8_t alpha) override;
     Size MeasureText(const std::wstring& text, const FontSpec& font, int maxWidth, uint32_t flags) override;

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
@@ -54,6 +55,14 @@ protected:
         wheelRemainder %= QWheelEvent::DefaultDeltasPerStep;
         if (notches != 0) window_.events_.OnMouseWheel(notches, window_.ToClient(At(event->position())));
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        const KeyPress key = KeyOf(event);
+        if (key.key != Key::Other && window_.AcceptsInput() && window_.events_.OnKeyDown(key)) {
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
     void timerEvent(QTimerEvent* event) override { window_.DeliverTimer(event->timerId()); }
     bool event(QEvent* event) override {
         if (event->type() == QEvent::Leave) {
@@ -69,6 +78,26 @@ protected:
 
 private:
     static Point At(QPointF p) { return {qFloor(p.x()), qFloor(p.y())}; }
+    static KeyPress KeyOf(const QKeyEvent* event) {
+        KeyPress key;
+        key.shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+        key.alt = (event->modifiers() & Qt::AltModifier) != 0;
+        switch (event->key()) {
+            case Qt::Key_Backtab: key.key = Key::Tab; key.shift = true; break;
+            case Qt::Key_Tab: key.key = Key::Tab; break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter: key.key = Key::Enter; break;
+            case Qt::Key_Space: key.key = Key::Space; break;
+            case Qt::Key_Escape: key.key = Key::Escape; break;
+            case Qt::Key_Up: key.key = Key::Up; break;
+            case Qt::Key_Down: key.key = Key::Down; break;
+            case Qt::Key_Home: key.key = Key::Home; break;
+            case Qt::Key_End: key.key = Key::End; break;
+            case Qt::Key_F4: key.key = Key::F4; break;
+            default: break;
+        }
+        return key;
+    }
     static std::optional<MouseButton> ButtonOf(const QMouseEvent* event) {
         switch (event->button()) {
             case Qt::LeftButton: return MouseButton::Left;

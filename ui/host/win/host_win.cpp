@@ -53,6 +53,7 @@ CWindowHandle MakeTaskWindow() {
 class CNullCanvas final : public ICanvas {
 public:
     void FillRect(const Rect&, Argb) override {}
+    void DrawRoundedFrame(const Rect&, int, int, Argb) override {}
     void DrawImage(const IImage&, const Rect&, const Rect&, const Corners&, uint8_t) override {}
     Size MeasureText(const std::wstring&, const FontSpec&, int, uint32_t) override { return {}; }
     void DrawText(const std::wstring&, const FontSpec&, Argb, const Rect&, uint32_t) override {}

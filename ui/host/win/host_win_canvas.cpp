@@ -1,5 +1,6 @@
 #include "ui/host/win/host_win_canvas.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -34,6 +35,32 @@ void CWinCanvas::FillRect(const Rect& rect, Argb color) {
     if (rect.IsEmpty()) return;
     const Gdiplus::SolidBrush brush(ToGdiColor(color));
     graphics_.FillRectangle(&brush, ToGdiRect(rect));
+}
+
+void CWinCanvas::DrawRoundedFrame(const Rect& rect, int radius, int width, Argb color) {
+    if (rect.IsEmpty() || width <= 0) return;
+    // The pen is centred on the path: half its width inside the rectangle.
+    const REAL half = static_cast<REAL>(width) / 2;
+    const REAL left = static_cast<REAL>(rect.left) + half;
+    const REAL top = static_cast<REAL>(rect.top) + half;
+    const REAL right = static_cast<REAL>(rect.right) - half;
+    const REAL bottom = static_cast<REAL>(rect.bottom) - half;
+    const REAL diameter = std::min({2 * std::max<REAL>(0, static_cast<REAL>(radius) - half), right - left, bottom - top});
+    Gdiplus::GraphicsPath path;
+    if (diameter > 0) {
+        path.AddArc(left, top, diameter, diameter, 180, 90);
+        path.AddArc(right - diameter, top, diameter, diameter, 270, 90);
+        path.AddArc(right - diameter, bottom - diameter, diameter, diameter, 0, 90);
+        path.AddArc(left, bottom - diameter, diameter, diameter, 90, 90);
+        path.CloseFigure();
+    } else {
+        path.AddRectangle(Gdiplus::RectF(left, top, right - left, bottom - top));
+    }
+    const Gdiplus::Pen pen(ToGdiColor(color), static_cast<REAL>(width));
+    const Gdiplus::SmoothingMode smoothing = graphics_.GetSmoothingMode();
+    graphics_.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics_.DrawPath(&pen, &path);
+    graphics_.SetSmoothingMode(smoothing);
 }
 
 void CWinCanvas::DrawImage(const IImage& image, const Rect& source, const Rect& dest, const Corners& corners,

@@ -52,6 +52,27 @@ Rect Union(const Rect& a, const Rect& b) {
             std::max(a.bottom, b.bottom)};
 }
 
+// The keys the toolkit acts on. Alt+F4 stays the system's: it closes the
+// window through WM_CLOSE.
+KeyPress KeyOf(WPARAM virtualKey) {
+    KeyPress key;
+    key.shift = GetKeyState(VK_SHIFT) < 0;
+    key.alt = GetKeyState(VK_MENU) < 0;
+    switch (virtualKey) {
+        case VK_TAB: key.key = Key::Tab; break;
+        case VK_RETURN: key.key = Key::Enter; break;
+        case VK_SPACE: key.key = Key::Space; break;
+        case VK_ESCAPE: key.key = Key::Escape; break;
+        case VK_UP: key.key = Key::Up; break;
+        case VK_DOWN: key.key = Key::Down; break;
+        case VK_HOME: key.key = Key::Home; break;
+        case VK_END: key.key = Key::End; break;
+        case VK_F4: key.key = key.alt ? Key::Other : Key::F4; break;
+        default: break;
+    }
+    return key;
+}
+
 int SignedLow(LPARAM value) { return static_cast<short>(LOWORD(static_cast<DWORD_PTR>(value))); }
 int SignedHigh(LPARAM value) { return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(value))); }
 
@@ -219,6 +240,12 @@ LRESULT CWinHostWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
                 events_.OnMouseWheel(notches, ToClient(at.x, at.y));
             }
             return 0;
+        }
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            const KeyPress key = KeyOf(wParam);
+            if (key.key != Key::Other && inputEnabled_ && events_.OnKeyDown(key)) return 0;
+            break;
         }
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT) {
