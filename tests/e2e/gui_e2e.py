@@ -111,6 +111,57 @@ def main_window_run(root):
     print("figure: close to process end %.0f ms" % ((time.monotonic() - closed) * 1000))
 
 
+def keys(*names):
+    for name in names:
+        xdotool("key", name)
+        time.sleep(0.15)
+
+
+def program_windows(pid):
+    return xdotool("search", "--onlyvisible", "--pid", str(pid), "--name", "").split()
+
+
+def keyboard_run(root):
+    """The whole check with the keyboard alone: Enter checks, the focus lands
+    on the new page, Escape and Enter close the child windows, Down changes
+    the language, Enter on the focused close button ends the program."""
+    run = Run(root, "keyboard")
+    window = wait_for(lambda: window_origin(TITLE, run.process.pid), limit=15)
+    check(window is not None, "keys: the main window is shown")
+    if window is None:
+        run.process.kill()
+        return
+    wait_for(lambda: run.log_has("first frame of KALOFitProbeMainWnd painted"), limit=15)
+    xdotool("windowfocus", "--sync", window[0])
+    keys("Return")  # nothing focused: the default button, "Check now"
+    check(wait_for(lambda: run.log_has("MainWindow::LoadResultUI")) is not None,
+          "keys: Enter with nothing focused checks and shows the result page")
+    time.sleep(0.3)
+    keys("Tab")  # from "back", where the page put the focus, to the first link
+    save_screenshot("keys_result_focus")
+    shown = len(program_windows(run.process.pid))
+    keys("Return")  # the link opens the video-port window
+    check(wait_for(lambda: len(program_windows(run.process.pid)) > shown, limit=5) is not None,
+          "keys: Enter on the focused link opens its window")
+    time.sleep(0.3)
+    save_screenshot("keys_child_window")
+    keys("Escape")
+    check(wait_for(lambda: len(program_windows(run.process.pid)) == shown, limit=5) is not None,
+          "keys: Escape closes the child window")
+    keys("shift+Tab", "Return")  # back to the welcome page; the focus goes to the language box
+    time.sleep(0.3)
+    save_screenshot("keys_welcome_focus")
+    keys("space")
+    time.sleep(0.3)
+    save_screenshot("keys_language_list")
+    keys("Escape", "Up")  # the list closes unchanged; Up picks the language above English
+    check(wait_for(lambda: "language=cn" in run.settings(), limit=5) is not None,
+          "keys: Up on the closed language box switches to the language above and saves it")
+    keys("shift+Tab", "Return")  # the close button, before the box in the order
+    code = run.ended()
+    check(code == 0, "keys: Enter on the focused close button ends the program with code 0 (got %s)" % code)
+
+
 def close_during_check_run(root):
     """A service that takes the connection and never answers: closing the
     window during the check must not wait for it."""
@@ -239,6 +290,7 @@ def main():
     try:
         no_display_run(root)
         main_window_run(root)
+        keyboard_run(root)
         close_during_check_run(root)
         throwing_check_run(root)
         missing_layout_run(root)

@@ -129,7 +129,11 @@ CQtHostWindow::CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions&
 
 CQtHostWindow::~CQtHostWindow() = default;
 
-void CQtHostWindow::Show() { surface_->show(); }
+// A window shown takes the keyboard, as a new window does on Windows.
+void CQtHostWindow::Show() {
+    surface_->show();
+    surface_->requestActivate();
+}
 void CQtHostWindow::Hide() { surface_->hide(); }
 bool CQtHostWindow::IsVisible() const { return surface_->isVisible(); }
 void CQtHostWindow::SetTitle(const std::wstring& title) { surface_->setTitle(ToQString(title)); }
@@ -242,6 +246,8 @@ int CQtHostWindow::RunModal() {
     modalLoop_ = &loop;
     const int code = loop.exec();
     modalLoop_ = nullptr;
+    // The keyboard goes back to the owner, not to wherever the system puts it.
+    if (owner_) owner_->surface_->requestActivate();
     return code;
 }
 
