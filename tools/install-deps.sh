@@ -14,6 +14,7 @@ packages=(
   hwdata libdrm-common
   qt6-base-dev fonts-dejavu-core
   xvfb xdotool x11-apps
+  dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream man-db
 )
 

@@ -146,7 +146,7 @@ TEST(LangPack, EveryShippedPackCarriesTheSameKeys) {
         return keys;
     };
     const std::vector<std::wstring> english = keysOf(L"en");
-    EXPECT_EQ(english.size(), 42u);  // 39 shown texts and the names of the three result marks
+    EXPECT_EQ(english.size(), 44u);  // 39 shown texts, what a screen reader says for the three result marks and the two window buttons
     for (const wchar_t* code : {L"cn", L"jp", L"ko", L"de", L"es", L"fr", L"it", L"nl", L"pl", L"pt", L"ru"}) {
         SCOPED_TRACE(WideToUtf8(code));
         EXPECT_EQ(keysOf(code), english);

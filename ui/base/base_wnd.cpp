@@ -15,6 +15,16 @@ namespace ui {
 namespace {
 constexpr int kComboVisibleItems = 6;
 constexpr int kLayoutFailureExitCode = 1;
+
+// Every element of that name, hidden pages included.
+void CollectNamed(Control* from, std::wstring_view name, std::vector<Control*>& found) {
+    if (from == nullptr) return;
+    if (from->GetName() == name) found.push_back(from);
+    if (auto* container = static_cast<Container*>(from->GetInterface(L"Container"))) {
+        for (int i = 0; i < container->GetCount(); ++i) CollectNamed(container->GetItemAt(i), name, found);
+    }
+}
+
 }  // namespace
 
 CSkinResources* CBaseWnd::GetSkin() const { return SharedSkin(kArchiveType, kSkinArchiveId); }
@@ -25,7 +35,10 @@ bool CBaseWnd::OnCreate() {
                                kStyleClipSiblings;
         host->SetStyle(style, host->ExStyle());
     }
-    if (CWindowImplBase::OnCreate()) return true;
+    if (CWindowImplBase::OnCreate()) {
+        NameWindowButtons();
+        return true;
+    }
     CCTLog::Instance().Log(LogLevel::Error, "CBaseWnd::OnCreate", L"layout %ls cannot be built", GetSkinFile().c_str());
     if (IHost* host = PlatformHost()) host->ShowNativeMessage(L"加载资源文件失败", L"KALO");
     std::exit(kLayoutFailureExitCode);
@@ -70,6 +83,26 @@ void CBaseWnd::SetTextByKey(std::wstring_view element, const std::wstring& key) 
 
 void CBaseWnd::SetText(std::wstring_view element, const std::wstring& text) {
     if (Control* control = Find(element)) control->SetText(text);
+}
+
+void CBaseWnd::NameWindowButtons() {
+    struct Name {
+        const wchar_t* element;
+        const wchar_t* key;
+        const wchar_t* english;  // for a pack (an older download) without the key
+    };
+    static constexpr Name kNames[] = {{L"minbtn", L"IDS_STRING_MINIMIZE", L"Minimize"},
+                                      {L"closebtn", L"IDS_STRING_CLOSE", L"Close"}};
+    CPaintManager* manager = GetPaintManager();
+    if (manager == nullptr) return;
+    for (const Name& name : kNames) {
+        std::wstring text = LangText(name.key);
+        if (text.empty()) text = name.english;
+        // Every page has its own pair.
+        std::vector<Control*> found;
+        CollectNamed(manager->GetRoot(), name.element, found);
+        for (Control* button : found) button->SetAccessibleName(text);
+    }
 }
 
 void CBaseWnd::SetAccessibleName(std::wstring_view element, std::wstring name) {

@@ -25,6 +25,9 @@ public:
     std::wstring TextOf(std::wstring_view element) const;
     // Shows that page of a page container.
     void SelectPage(std::wstring_view element, int page);
+    // The names a screen reader reads the window buttons by (they show no
+    // text), in the current language.
+    void NameWindowButtons();
     // Dims the whole window while a child window is open.
     void ShowMask(bool show);
     // Appends an item of that height; the list grows up to six items and

@@ -97,6 +97,7 @@ void MainWindow::FillLanguageCombo() {
 
 void MainWindow::ShowWelcome() {
     GetHostWindow()->SetTitle(LoadProgramString(kMainWindowTitleString));
+    NameWindowButtons();
     SetTextByKey(L"welcome", L"IDS_STRING_WELCOME");
     SetTextByKey(L"check_title", L"IDS_STRING_CHECK_TITLE");
     SetTextByKey(L"check_tip", L"IDS_STRING_CHECK_TIP");

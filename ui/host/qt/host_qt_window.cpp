@@ -64,6 +64,8 @@ protected:
         }
     }
     void timerEvent(QTimerEvent* event) override { window_.DeliverTimer(event->timerId()); }
+    // What AT-SPI lists under the application: the toolkit's tree.
+    QAccessibleInterface* accessibleRoot() const override { return window_.accessible_->WindowInterface(); }
     bool event(QEvent* event) override {
         if (event->type() == QEvent::Leave) {
             if (window_.AcceptsInput()) window_.events_.OnMouseLeave();
@@ -118,6 +120,7 @@ CQtHostWindow::CQtHostWindow(IHostWindowEvents& events, const HostWindowOptions&
       style_(options.style),
       exStyle_(options.exStyle),
       surface_(std::make_unique<CQtSurface>(*this)) {
+    accessible_ = std::make_unique<CQtAccessibleBridge>(*surface_, events, owner_ != nullptr);
     SetStyle(options.style, options.exStyle);
     SetTransparent(options.transparent);
     if (owner_) surface_->setTransientParent(owner_->surface_.get());
@@ -161,6 +164,7 @@ void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     const Size client = ClientSize();
     shadow_ = image ? std::move(image) : nullptr;
     margin_ = shadow_ ? margin : Corners{};
+    accessible_->SetClientOrigin(QPoint(margin_.left, margin_.top));
     Resize(client);
 }
 
@@ -210,6 +214,8 @@ void CQtHostWindow::Invalidate(const Rect& rect) {
     if (!rect.IsEmpty()) surface_->update(ToSurface(rect));
 }
 void CQtHostWindow::InvalidateAll() { surface_->update(); }
+
+void CQtHostWindow::NotifyAccessible(AccessibleEvent event, Control& element) { accessible_->Notify(event, element); }
 
 void CQtHostWindow::SetCursor(CursorShape cursor) {
     surface_->setCursor(QCursor(cursor == CursorShape::Hand ? Qt::PointingHandCursor : Qt::ArrowCursor));

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "ui/host/qt/host_qt_accessible.h"
 #include "ui/host/qt/host_qt_fonts.h"
 #include "ui/toolkit/host.h"
 
@@ -44,6 +45,7 @@ public:
     void Invalidate(const Rect& rect) override;
     void InvalidateAll() override;
     void SetCursor(CursorShape cursor) override;
+    void NotifyAccessible(AccessibleEvent event, Control& element) override;
     void SetTimer(uint32_t timerId, uint32_t intervalMs) override;
     void KillTimer(uint32_t timerId) override;
     // The window stays visible when the loop ends; the caller hides or
@@ -77,6 +79,8 @@ private:
     QEventLoop* modalLoop_ = nullptr;
     std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id
     std::unique_ptr<CQtSurface> surface_;
+    // Goes before the surface: it takes its interfaces out of Qt's cache.
+    std::unique_ptr<CQtAccessibleBridge> accessible_;
 };
 
 }  // namespace ui::qt
