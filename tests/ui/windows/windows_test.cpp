@@ -144,6 +144,75 @@ TEST_F(WindowsTest, MessageBoxShowsTheButtonSetOfItsTypeAndReturnsTheCodeOfThePr
     }
 }
 
+// The keys as the host delivers them, inside each window's modal run: Enter
+// presses the default button, Escape closes with the close button's code,
+// Tab walks the buttons. The focus ring of the last step is saved.
+TEST_F(WindowsTest, KeysCloseEachWindowWithTheCodeOfTheButtonTheyPress) {
+    const KeyPress tab{Key::Tab}, enter{Key::Enter}, space{Key::Space}, escape{Key::Escape};
+    struct Case {
+        const char* name;
+        int type;  // a message box's; -1: the video-port window
+        std::vector<KeyPress> keys;
+        int code;
+        const char* screenshot;  // of the focus before the last key; null: none
+    };
+    const Case kCases[] = {
+        {"ok: Enter presses OK", kMessageBoxOk, {enter}, kCodeOk, nullptr},
+        {"ok: Escape answers as the close button", kMessageBoxOk, {escape}, kCodeCancel, nullptr},
+        {"ok cancel: Enter presses the confirm button", kMessageBoxOkCancel, {enter}, kCodeOk, nullptr},
+        {"ok cancel: Escape cancels", kMessageBoxOkCancel, {escape}, kCodeCancel, nullptr},
+        {"yes no: Escape says no", kMessageBoxYesNo, {escape}, kCodeNo, nullptr},
+        {"yes no: Tab past close and yes, Space on no", kMessageBoxYesNo, {tab, tab, tab, space}, kCodeNo,
+         "focus_msgwnd_no"},
+        {"retry: Tab past close, Enter on retry", kMessageBoxRetryCancel, {tab, tab, enter}, kCodeRetry,
+         "focus_msgwnd_retry"},
+        {"ok: Tab on close, Enter closes", kMessageBoxOk, {tab, enter}, kCodeCancel, "focus_msgwnd_close"},
+        {"video ports: Escape closes", -1, {escape}, 1, nullptr},
+        {"video ports: Tab on close, Space closes", -1, {tab, space}, 1, "focus_display_interface_intro"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<CWindowImplBase> window;
+        if (c.type >= 0) {
+            window = std::make_unique<CVRMsgWnd>(L"tips", L"Initialize failed!", c.type, L"OK", L"Cancel");
+            ASSERT_TRUE(window->Create(nullptr, L"tips", kStylePopupDialog, 0));
+        } else {
+            window = std::make_unique<DisplayInterfaceIntroWnd>();
+            ASSERT_TRUE(window->Create(nullptr, L"", kStyleOverlappedWindow, kExStyleWindowEdge));
+        }
+        CWindowImplBase& shown = *window;
+        const int code = RunModalWhile(shown, [&shown, &c] {
+            IHostWindowEvents& events = shown;
+            for (size_t i = 0; i + 1 < c.keys.size(); ++i) events.OnKeyDown(c.keys[i]);
+            if (c.screenshot != nullptr) SaveScreenshot(shown, c.screenshot);
+            events.OnKeyDown(c.keys.back());
+        });
+        EXPECT_EQ(code, c.code);
+    }
+}
+
+TEST_F(WindowsTest, TheMainLayoutsTabOrderIsItsReadingOrderOnEachPage) {
+    CLayoutWindow window(L"main_window.xml");
+    ASSERT_TRUE(window.Create(nullptr, L"KALO", kStyleOverlappedWindow, 0));
+    CPaintManager& manager = *window.GetPaintManager();
+    auto names = [&manager] {
+        std::vector<std::wstring> order;
+        for (const Control* control : manager.FocusOrder()) order.push_back(control->GetName());
+        return order;
+    };
+    EXPECT_EQ(names(), (std::vector<std::wstring>{L"minbtn", L"closebtn", L"cmb_lang", L"start_check",
+                                                   L"display_interface_intro", L"minimum_config_intro"}));
+    IHostWindowEvents& events = window;
+    for (int i = 0; i < 4; ++i) events.OnKeyDown({Key::Tab});
+    SaveScreenshot(window, "focus_main_welcome");
+    window.SelectPage(L"tab_main", 1);
+    EXPECT_EQ(manager.GetFocus(), Find(window, L"back_btn"));  // the page's first element below the caption
+    EXPECT_EQ(names(), (std::vector<std::wstring>{L"minbtn", L"closebtn", L"back_btn",
+                                                   L"display_interface_intro_result",
+                                                   L"minimum_config_intro_result"}));
+    SaveScreenshot(window, "focus_main_result");
+}
+
 // Each start-up message in the texts a Chinese, an English and a Russian
 // system get (the saved choice's language picks Chinese or English), whole.
 TEST_F(WindowsTest, StartupMessagesShowTheirTextsOnTheOneButton) {
