@@ -49,6 +49,9 @@ CPaintManager::CPaintManager(CSkinResources& skin, IHostWindow* window) : skin_(
 
 CPaintManager::~CPaintManager() {
     popup_ = nullptr;
+    // The tree goes without telling the native window, which may be gone
+    // first; a host forgets its elements' accessibility with the window.
+    window_ = nullptr;
     root_.reset();
 }
 
