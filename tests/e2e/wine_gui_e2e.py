@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
 """The Windows build of the windowed program under Wine on a virtual X
 display (Xvfb), driven by xdotool as a user would: start, check, back,
-another language from the box, close. Screenshots of the screen go to
+the window read and worked by a screen reader's client over MSAA, another
+language from the box, close. Screenshots of the screen go to
 <screenshot folder>/wine_*.png.
 
-Usage: wine_gui_e2e.py <wine> <kalofitprobe.exe> <screenshot folder>
+Usage: wine_gui_e2e.py <wine> <kalofitprobe.exe> <screenshot folder> <msaa_client.exe>
 The Wine prefix is the test's own (wineprefix-gui beside the program's
 build folder), made on the first run and kept for the next ones; the data
 folder inside it is removed before every run. Prints the figures it measures
 and exits 0 when every step did what it should."""
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -21,7 +23,7 @@ sys.dont_write_bytecode = True  # the shared driver leaves no __pycache__ in the
 from x11_driver import FAILURES, check, click, log_lines, region_digest, save_screenshot, start_display, \
     visible_windows, wait_for, window_origin
 
-WINE, PROGRAM, SHOTS = sys.argv[1], sys.argv[2], sys.argv[3]
+WINE, PROGRAM, SHOTS, MSAA_CLIENT = sys.argv[1:5]
 TITLE = "KALO computer configuration detection tool"
 SHADOW = 30  # the main window's drop-shadow margin around its client area
 PREFIX = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(PROGRAM))), "wineprefix-gui")
@@ -71,6 +73,69 @@ def child_window_run(window, link, close_button, shot):
     time.sleep(0.3)
 
 
+# One element as the MSAA client prints it: depth, role, name, value, states
+# and its place on the screen.
+ELEMENT = re.compile(r"^(\d+) ([^:]+): (.*?)(?: = (.*?))?(?: \[(.*)\])? @ (-?\d+),(-?\d+),(\d+),(\d+)$")
+ROW_NAME = re.compile(r"^[^:]+: .+, (compatible|not compatible|cannot be confirmed)$")
+
+
+def read_msaa_pages(output):
+    """The client's output as {page: (elements, focus events)}."""
+    pages = {}
+    for line in output.splitlines():
+        if line.startswith("== "):
+            elements, events = pages.setdefault(line[3:], ([], []))
+        elif line.startswith("event focus ") and pages:
+            events.append(line[len("event focus "):])
+        elif (found := ELEMENT.match(line)) and pages:
+            depth, role, name, value, states, *place = found.groups()
+            elements.append({"depth": int(depth), "role": role, "name": name, "value": value or "",
+                             "states": states or "", "place": tuple(map(int, place))})
+    return pages
+
+
+def msaa_run(window):
+    """The window read by a screen reader's client from a process of its own
+    over MSAA: the welcome page's tree, "Check now" pressed by its default
+    action, the result page's tree, "back" pressed the same way. Leaves the
+    window on the welcome page."""
+    try:
+        done = subprocess.run([WINE, MSAA_CLIENT], env=wine_environment(), capture_output=True, timeout=180)
+    except subprocess.TimeoutExpired:
+        check(False, "the MSAA client finishes within 180 s")
+        return
+    output = done.stdout.decode("utf-8", "replace")
+    print("".join("  | " + line + "\n" for line in output.splitlines()), end="")
+    complaint = done.stderr.decode("utf-8", "replace").strip()
+    check(done.returncode == 0, "the MSAA client reads the window and presses \"Check now\" and \"back\""
+          + (" (%s)" % complaint if complaint else ""))
+    pages = read_msaa_pages(output)
+    welcome, _ = pages.get("welcome", ([], []))
+    result, result_focus = pages.get("result", ([], []))
+
+    def named(elements, role, name=None):
+        return [e for e in elements if e["role"] == role and (name is None or e["name"] == name)]
+
+    check(welcome[:1] and (welcome[0]["depth"], welcome[0]["role"], welcome[0]["name"]) == (0, "client", TITLE),
+          "the window's client object is named by the window title")
+    start = named(welcome, "push button", "Check now")
+    # Where the clicks of this test press the button, in screen pixels.
+    at_x, at_y = window[1] + SHADOW + 138, window[2] + SHADOW + 520
+    check(start and start[0]["place"][0] <= at_x < start[0]["place"][0] + start[0]["place"][2]
+          and start[0]["place"][1] <= at_y < start[0]["place"][1] + start[0]["place"][3],
+          "the push button \"Check now\" is placed where it is drawn on the screen")
+    check(start and "default" in start[0]["states"], "\"Check now\" is read as the default button")
+    check([e["value"] for e in named(welcome, "combo box")] == ["English"], "one combo box, its value the language")
+    check(len([e for e in named(welcome, "link") if e["name"]]) == 2, "two links, each with its words")
+    rows = named(result, "grouping")
+    check(len(rows) == 5 and all(ROW_NAME.match(row["name"]) for row in rows),
+          "the result page has five rows, each read as \"component: value, status\"")
+    check(named(result, "push button", "back"), "the result page has the push button \"back\"")
+    shown = {e["role"] + ": " + e["name"] for e in result}
+    check(any(event in shown for event in result_focus),
+          "the focus event of the new page names one of its elements through its child id")
+
+
 def main_window_run(root):
     folder = os.path.join(root, "program")
     os.makedirs(os.path.join(folder, "config"))
@@ -114,6 +179,7 @@ def main_window_run(root):
 
     click(window, SHADOW + 90, SHADOW + 534)  # "back"
     time.sleep(0.5)
+    msaa_run(window)
     click(window, SHADOW + 180, SHADOW + 376)  # the language box
     time.sleep(0.5)
     save_screenshot(os.path.join(SHOTS, "wine_language_list.png"))

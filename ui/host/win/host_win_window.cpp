@@ -6,6 +6,7 @@
 
 #include "shell/log.h"
 #include "shell/safe_files.h"
+#include "ui/host/win/host_win_accessible.h"
 #include "ui/host/win/host_win_canvas.h"
 #include "ui/host/win/host_win_image.h"
 #include "ui/toolkit/modal_owner.h"
@@ -132,6 +133,9 @@ CWinHostWindow::CWinHostWindow(IHostWindowEvents& events, const HostWindowOption
 }
 
 CWinHostWindow::~CWinHostWindow() {
+    // Objects that clients still hold answer from now on that they are
+    // disconnected.
+    accessible_.reset();
     if (!hwnd_) return;
     // The messages of the window's own destruction find no object any more.
     SetWindowLongPtrW(hwnd_.Get(), GWLP_USERDATA, 0);
@@ -260,6 +264,19 @@ LRESULT CWinHostWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             // The toolkit window decides whether and how it closes.
             if (inputEnabled_) events_.OnCloseRequested();
             return 0;
+        case WM_GETOBJECT:
+            // The client area is ours; the frame and everything else stay
+            // the system's, and UI Automation clients read ours through its
+            // MSAA proxy.
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+                events_.AccessibleContent() != nullptr) {
+                if (!accessible_) accessible_ = std::make_unique<CWinAccessible>(*this, events_);
+                return accessible_->ClientObjectResult(wParam);
+            }
+            break;
+        case CWinAccessible::kDefaultActionMessage:
+            if (accessible_) accessible_->RunDefaultAction(static_cast<LONG>(static_cast<LONG_PTR>(wParam)));
+            return 0;
         default:
             break;
     }
@@ -387,6 +404,18 @@ Rect CWinHostWindow::ToSurfacePixels(const Rect& client) const {
     const Rect surface = client.Offset(margin_.left, margin_.top);
     return {static_cast<int>(std::floor(surface.left * scale_)), static_cast<int>(std::floor(surface.top * scale_)),
             static_cast<int>(std::ceil(surface.right * scale_)), static_cast<int>(std::ceil(surface.bottom * scale_))};
+}
+
+RECT CWinHostWindow::ScreenRectOf(const Rect& client) const {
+    RECT screen = ToRECT(ToSurfacePixels(client));
+    // The whole window is the native client area: no frame lies between.
+    if (hwnd_) MapWindowPoints(hwnd_.Get(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    return screen;
+}
+
+Point CWinHostWindow::ClientPointFromScreen(POINT screen) const {
+    if (hwnd_) ScreenToClient(hwnd_.Get(), &screen);
+    return ToClient(screen.x, screen.y);
 }
 
 Point CWinHostWindow::ToClient(int surfaceX, int surfaceY) const {
@@ -575,6 +604,10 @@ void CWinHostWindow::SetCursor(CursorShape cursor) {
     // Over the window now: the new shape at once, not at the next move.
     POINT at{};
     if (GetCursorPos(&at) && WindowFromPoint(at) == hwnd_.Get()) ::SetCursor(CursorHandle());
+}
+
+void CWinHostWindow::NotifyAccessible(AccessibleEvent event, Control& element) {
+    if (accessible_) accessible_->Notify(event, element);
 }
 
 void CWinHostWindow::SetTimer(uint32_t timerId, uint32_t intervalMs) {

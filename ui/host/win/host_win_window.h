@@ -14,6 +14,8 @@
 
 namespace ui::win {
 
+class CWinAccessible;
+
 class CWinHostWindow final : public IHostWindow {
 public:
     CWinHostWindow(IHostWindowEvents& events, const HostWindowOptions& options, CWinFonts& fonts);
@@ -48,6 +50,8 @@ public:
     void Invalidate(const Rect& rect) override;
     void InvalidateAll() override;
     void SetCursor(CursorShape cursor) override;
+    // Nothing until a client has asked for the window's accessible objects.
+    void NotifyAccessible(AccessibleEvent event, Control& element) override;
     void SetTimer(uint32_t timerId, uint32_t intervalMs) override;
     void KillTimer(uint32_t timerId) override;
     // The window stays visible when the loop ends; the caller hides or
@@ -56,6 +60,11 @@ public:
     void EndModal(int code) override;
     bool SaveScreenshot(const std::wstring& path) override;
     Size PaintInto(std::vector<Argb>& pixels) override;
+
+    // Between client coordinates and the screen's pixels (scale and shadow
+    // margin applied), for assistive technology.
+    RECT ScreenRectOf(const Rect& client) const;
+    Point ClientPointFromScreen(POINT screen) const;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -100,6 +109,8 @@ private:
     Rect layeredDirty_;  // surface pixels still to paint before the next present
     bool layeredRepaintPosted_ = false;
     CDibSurface surface_;
+    // Made on the first WM_GETOBJECT; destroyed before the native window.
+    std::unique_ptr<CWinAccessible> accessible_;
     // Released after the window that shows them.
     CIconHandle bigIcon_;
     CIconHandle smallIcon_;
