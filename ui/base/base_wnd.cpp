@@ -89,15 +89,14 @@ void CBaseWnd::NameWindowButtons() {
     struct Name {
         const wchar_t* element;
         const wchar_t* key;
-        const wchar_t* english;  // for a pack (an older download) without the key
+        const wchar_t* english;
     };
     static constexpr Name kNames[] = {{L"minbtn", L"IDS_STRING_MINIMIZE", L"Minimize"},
                                       {L"closebtn", L"IDS_STRING_CLOSE", L"Close"}};
     CPaintManager* manager = GetPaintManager();
     if (manager == nullptr) return;
     for (const Name& name : kNames) {
-        std::wstring text = LangText(name.key);
-        if (text.empty()) text = name.english;
+        const std::wstring text = LangTextOr(name.key, name.english);
         // Every page has its own pair.
         std::vector<Control*> found;
         CollectNamed(manager->GetRoot(), name.element, found);

@@ -41,4 +41,9 @@ std::wstring LangText(const std::wstring& key) {
     return lookup ? lookup(key) : std::wstring{};
 }
 
+std::wstring LangTextOr(const std::wstring& key, const wchar_t* fallback) {
+    std::wstring text = LangText(key);
+    return text.empty() ? fallback : text;
+}
+
 }  // namespace ui

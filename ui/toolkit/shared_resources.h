@@ -17,5 +17,7 @@ CSkinResources* SharedSkin(const std::wstring& resourceType, int resourceId);
 // The source of texts by key; an unset source gives empty texts.
 void InitLang(TextLookup lookup);
 std::wstring LangText(const std::wstring& key);
+// The text, or `fallback` where the pack (an older download) has none.
+std::wstring LangTextOr(const std::wstring& key, const wchar_t* fallback);
 
 }  // namespace ui

@@ -28,8 +28,7 @@ int StatusPage(CheckResult code) {
     }
 }
 
-// What a screen reader says for a row's mark: the language pack's word, or
-// English where a pack (an older download) has none.
+// What a screen reader says for a row's mark.
 std::wstring StatusName(CheckResult code) {
     struct Name {
         const wchar_t* key;
@@ -39,8 +38,7 @@ std::wstring StatusName(CheckResult code) {
                                       {L"IDS_STRING_STATUS_FAIL", L"not compatible"},
                                       {L"IDS_STRING_STATUS_UNKNOWN", L"cannot be confirmed"}};
     const Name& name = kNames[StatusPage(code)];
-    std::wstring text = LangText(name.key);
-    return text.empty() ? name.english : text;
+    return LangTextOr(name.key, name.english);
 }
 
 }  // namespace
