@@ -48,6 +48,7 @@ void CKALOBase::CreateOpenFolder(const std::wstring& folder) const {
 bool CKALOBase::Init(const std::wstring& programName, bool goOn) {
     dataFolder_ = DataFolderPath();
     dataFolderError_ = 0;
+    dataFolderIsLink_ = false;
     if (dataFolder_.empty() || (!PathExists(dataFolder_) && !CreateDirectoryTree(dataFolder_, true))) {
         dataFolderError_ = dataFolder_.empty() ? ENOENT : LastSystemError();
         CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"Couldn't create directory[%ls]", dataFolder_.c_str());
@@ -55,6 +56,16 @@ bool CKALOBase::Init(const std::wstring& programName, bool goOn) {
         // Without any data folder every path below would start at the root
         // of the file system; there is nothing sensible left to prepare.
         if (dataFolder_.empty()) return true;
+    }
+    if (!IsUsableDataFolder(dataFolder_)) {
+        // Any user may have put a link where the folder belongs before the
+        // first run; nothing is written there, whoever runs the program.
+        dataFolderIsLink_ = true;
+        CCTLog::Instance().Log(LogLevel::Error, kInitTag, L"the data folder is a link or no real folder, not used: %ls",
+                               dataFolder_.c_str());
+        if (!goOn) return false;
+        dataFolder_.clear();
+        return true;
     }
     // From here on nothing below the program's own folders is opened through
     // a link, whoever planted it.

@@ -59,6 +59,8 @@ public:
     // Why the data folder could not be made by Init (a system error code); 0
     // when it exists.
     int DataFolderError() const { return dataFolderError_; }
+    // Whether Init refused a data folder that is a link (IsUsableDataFolder).
+    bool DataFolderIsLink() const { return dataFolderIsLink_; }
     // Nothing in the program changes it from 0 (Chinese for the service).
     int32_t UiLanguageIndex() const { return uiLanguageIndex_; }
 
@@ -77,4 +79,5 @@ private:
     std::wstring sdkFolder_;
     int32_t uiLanguageIndex_ = 0;
     int dataFolderError_ = 0;
+    bool dataFolderIsLink_ = false;
 };

@@ -17,6 +17,7 @@
 #include "shell/crash_dump.h"
 #include "shell/crash_dump_text.h"
 #include "shell/log.h"
+#include "shell/safe_files_win.h"
 #include "shell/scoped_handle_win.h"
 
 using namespace crashdump;
@@ -33,6 +34,11 @@ static_assert(kDumpType == 0x1A25);
 struct CrashState {
     wchar_t folder[MAX_PATH] = {};  // the crash-dump folder, ending with a separator
     size_t folderLength = 0;
+    // Where the system will report a file of that folder to lie when no link
+    // stands on the way (the data folder's parent as it really is, then the
+    // names below it), ending with a separator.
+    wchar_t finalFolder[MAX_PATH] = {};
+    size_t finalFolderLength = 0;
     char namePrefix[32] = {};
     CCTLog* log = nullptr;
     std::atomic<int> dumping{0};
@@ -52,6 +58,39 @@ bool BuildPath(wchar_t (&out)[MAX_PATH], std::string_view name) {
     for (size_t i = 0; i < name.size(); ++i) out[g_state.folderLength + i] = static_cast<unsigned char>(name[i]);
     out[g_state.folderLength + name.size()] = L'\0';
     return true;
+}
+
+// Whether the open file's final path is the dump folder's expected one
+// followed by `name`. Stack buffers only.
+bool IsInDumpFolder(HANDLE file, std::string_view name) {
+    wchar_t actual[MAX_PATH + 64];
+    wchar_t expected[MAX_PATH + 64];
+    if (g_state.finalFolderLength == 0 || g_state.finalFolderLength + name.size() + 1 > std::size(expected) ||
+        !FinalPathOf(file, actual, static_cast<DWORD>(std::size(actual)))) {
+        return false;
+    }
+    std::wmemcpy(expected, g_state.finalFolder, g_state.finalFolderLength);
+    for (size_t i = 0; i < name.size(); ++i) expected[g_state.finalFolderLength + i] = static_cast<unsigned char>(name[i]);
+    expected[g_state.finalFolderLength + name.size()] = L'\0';
+    return SamePath(actual, expected);
+}
+
+bool DeleteThroughHandle(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+bool RenameThroughHandle(HANDLE file, const wchar_t* target) {
+    alignas(FILE_RENAME_INFO) BYTE storage[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(wchar_t)] = {};
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage);
+    const size_t length = std::wcslen(target);
+    if (length >= MAX_PATH) return false;
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(length * sizeof(wchar_t));
+    std::wmemcpy(info->FileName, target, length);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, sizeof storage) != FALSE;
 }
 
 struct DumpRequest {
@@ -77,10 +116,18 @@ void WriteDump(DumpRequest& request) {
         return;
     }
     {
-        const CKernelHandle file(CreateFileW(partPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        // CREATE_NEW never follows a link at the name; a folder swapped for
+        // a link, whenever that was done, shows in the new file's final path,
+        // and the process's memory is then not written there.
+        const CKernelHandle file(CreateFileW(partPath, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file) return;
         request.fileMade = true;
+        if (!IsInDumpFolder(file.Get(), part.View())) {
+            DeleteThroughHandle(file.Get());
+            request.error = ERROR_CANT_ACCESS_FILE;
+            return;
+        }
         MINIDUMP_EXCEPTION_INFORMATION info{};
         info.ThreadId = request.faultingThread;
         info.ExceptionPointers = request.exception;
@@ -89,14 +136,15 @@ void WriteDump(DumpRequest& request) {
                                             request.exception != nullptr ? &info : nullptr, nullptr, nullptr) != FALSE;
         request.error = GetLastError();
         request.written = request.written && FlushFileBuffers(file.Get()) != FALSE;
+        // Only a finished dump takes the name, replacing an earlier one of
+        // the same minute whole; renamed and, when unfinished, deleted
+        // through the checked handle, never by its path again.
+        if (request.written && !RenameThroughHandle(file.Get(), finalPath)) {
+            request.written = false;
+            request.error = GetLastError();
+        }
+        if (!request.written) DeleteThroughHandle(file.Get());
     }
-    // Only a finished dump takes the name, replacing an earlier one of the
-    // same minute whole.
-    if (request.written && !MoveFileExW(partPath, finalPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        request.written = false;
-        request.error = GetLastError();
-    }
-    if (!request.written) DeleteFileW(partPath);
 }
 
 DWORD WINAPI DumpThread(void* parameter) {
@@ -155,6 +203,23 @@ bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
     std::memcpy(g_state.namePrefix, place.fileNamePrefix.c_str(), place.fileNamePrefix.size() + 1);
     std::wmemcpy(g_state.folder, folder.c_str(), folder.size() + 1);
     g_state.folderLength = folder.size();
+    // The data folder's parent is the machine's; the data folder and the
+    // dump folder below it must be what they are called.
+    const size_t cut = place.dataFolder.find_last_of(L"\\/");
+    if (cut != std::wstring::npos) {
+        const CKernelHandle parent(CreateFileW(place.dataFolder.substr(0, cut).c_str(), FILE_READ_ATTRIBUTES,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        wchar_t parentFinal[MAX_PATH];
+        if (parent && FinalPathOf(parent.Get(), parentFinal, MAX_PATH)) {
+            const std::wstring expected =
+                std::wstring(parentFinal) + place.dataFolder.substr(cut) + L"\\" + place.folderName + L"\\";
+            if (expected.size() < MAX_PATH) {
+                std::wmemcpy(g_state.finalFolder, expected.c_str(), expected.size() + 1);
+                g_state.finalFolderLength = expected.size();
+            }
+        }
+    }
     g_state.log = &CCTLog::Instance();  // made now: its first use takes a lock
     SetUnhandledExceptionFilter(&VRUnHandledExceptionFilter);
     std::signal(SIGABRT, &OnAbort);

@@ -26,12 +26,22 @@ CCTLog::CCTLog() {
 CCTLog::~CCTLog() { Close(); }
 
 bool CCTLog::OpenFile(const std::wstring& path) {
-    std::lock_guard guard(lock_);
-    if (file_.IsOpen()) return true;
-    if (!file_.Open(path)) return false;
-    hasFile_.store(true, std::memory_order_relaxed);
-    file_.Write("\n");
-    return true;
+    CAppendFile::PlantedLink planted = CAppendFile::PlantedLink::None;
+    bool opened = false;
+    {
+        std::lock_guard guard(lock_);
+        if (file_.IsOpen()) return true;
+        opened = file_.Open(path);
+        planted = file_.LastPlantedLink();
+        if (opened) {
+            hasFile_.store(true, std::memory_order_relaxed);
+            file_.Write("\n");
+        }
+    }
+    // Said once the lock is free: the line goes into the file just opened,
+    // or, when the link could not be replaced, to the console alone.
+    if (planted != CAppendFile::PlantedLink::None) Log(LogLevel::Error, "CCTLog::OpenFile", PlantedLinkLine(planted), path.c_str());
+    return opened;
 }
 
 bool CCTLog::HasFile() const { return hasFile_.load(std::memory_order_relaxed); }

@@ -7,8 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
+#include "shell/safe_files_win.h"
 #include "shell/scoped_handle_win.h"
 #include "shell/text_util.h"
 #include "shell/wide_format.h"
@@ -161,17 +163,11 @@ bool CreateDirectoryTree(const std::wstring& path, bool openToEveryone) {
     if (trimmed.size() > 3 && IsSlashOrBackslash(trimmed.back())) trimmed.pop_back();
     if (IsBelowLinkFreeRoot(trimmed)) {
         // Below the program's own folders a planted junction or link is
-        // replaced by a real folder; only the last folder gets the open rule.
+        // replaced by a real folder (and logged) by the safe file layer; only
+        // the last folder gets the open rule.
         const size_t separator = trimmed.find_last_of(L"\\/");
         if (separator == std::wstring::npos || !EnsureFolder(trimmed.substr(0, separator))) return false;
-        const DWORD attributes = GetFileAttributesW(trimmed.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return true;
-        }
-        if (attributes == INVALID_FILE_ATTRIBUTES) return CreateOneFolder(trimmed, openToEveryone);
-        // A link planted where the folder belongs: replaced by a real folder
-        // (and logged) by the safe file layer, then opened up.
+        if (!PathExists(trimmed) && CreateOneFolder(trimmed, openToEveryone)) return EnsureFolder(trimmed);
         if (!EnsureFolder(trimmed)) return false;
         if (openToEveryone) GrantEveryoneFullAccess(trimmed);
         return true;
@@ -198,11 +194,23 @@ bool GrantEveryoneFullAccess(const std::wstring& path) {
     }
     const PSID everyone = sid.data();
 
+    // Through a handle on the folder itself, checked to be a real folder of
+    // its parent: every user's access never lands on what a planted link
+    // points to.
+    const CKernelHandle folder(CreateFileW(path.c_str(), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                           nullptr));
+    if (!folder || !IsPlainFolderHandle(folder.Get(), path)) {
+        CCTLog::Instance().Log(LogLevel::Error, "GrantEveryoneFullAccess",
+                               L"not a real folder, every user's access not granted: %ls", path.c_str());
+        return false;
+    }
     DWORD neededSize = 0;
-    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &neededSize);
+    GetKernelObjectSecurity(folder.Get(), DACL_SECURITY_INFORMATION, nullptr, 0, &neededSize);
     std::vector<BYTE> oldDescriptor(neededSize == 0 ? 1 : neededSize);
-    if (neededSize == 0 || !GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, oldDescriptor.data(),
-                                             neededSize, &neededSize)) {
+    if (neededSize == 0 || !GetKernelObjectSecurity(folder.Get(), DACL_SECURITY_INFORMATION, oldDescriptor.data(),
+                                                    neededSize, &neededSize)) {
         ReportFailure("GetFileSecurity() failed. Error %d\n");
         return false;
     }
@@ -282,7 +290,7 @@ bool GrantEveryoneFullAccess(const std::wstring& path) {
         ReportFailure("SetSecurityDescriptorControl() failed.Error %d\n");
         return false;
     }
-    if (!SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, &newDescriptor)) {
+    if (!SetKernelObjectSecurity(folder.Get(), DACL_SECURITY_INFORMATION, &newDescriptor)) {
         ReportFailure("SetFileSecurity() failed. Error %d\n");
         return false;
     }

@@ -41,6 +41,11 @@ std::optional<std::string> ReadFileOrLog(const std::wstring& path, size_t maxByt
     return std::nullopt;
 }
 
+const wchar_t* PlantedLinkLine(CAppendFile::PlantedLink planted) {
+    return planted == CAppendFile::PlantedLink::Replaced
+               ? L"replaced a link planted where a file belongs: %ls"
+               : L"a link planted where a file belongs cannot be replaced without reaching its target; not used: %ls";
+}
 
 namespace safefiles {
 
@@ -132,8 +137,10 @@ std::optional<uint32_t> TemporaryWriterId(std::wstring_view entry, std::wstring_
 bool IsStaleTemporary(std::wstring_view entry, std::wstring_view prefix, int64_t changed, int64_t now) {
     const std::optional<uint32_t> writer = TemporaryWriterId(entry, prefix);
     if (!writer) return false;
-    if (now - changed > kStaleTemporaryAge) return true;
-    return *writer != CurrentProcessId() && !IsProcessRunning(*writer);
+    // The writer's liveness decides first: a live writer may have dated its
+    // file back. The age only catches a later process that reuses the id.
+    if (*writer != CurrentProcessId() && !IsProcessRunning(*writer)) return true;
+    return now - changed > kStaleTemporaryAge;
 }
 
 FileReadResult ReadToEnd(const ReadChunk& read, size_t maxBytes) {

@@ -31,6 +31,12 @@ bool IsBelowLinkFreeRoot(const std::wstring& path);
 // by a real folder and logged; anything else in the way fails.
 bool EnsureFolder(const std::wstring& folder);
 
+// Whether the data folder may be used. On Windows every user may write where
+// it lies, so it must be a real folder of its parent, not a link any user
+// could have planted before the first run. On Linux it is the user's own
+// folder, which the user may make a link.
+bool IsUsableDataFolder(const std::wstring& folder);
+
 enum class FileReadStatus {
     Ok,
     Missing,     // nothing of that name
@@ -105,8 +111,9 @@ private:
 };
 
 // A file that is only ever appended to, shared with other processes: each
-// Write goes out as one system call, so lines of concurrent writers never
-// interleave, whatever their length.
+// Write goes out as one system call (under a lock between the writers where
+// the system does not make appends atomic), so lines of concurrent writers
+// never interleave, whatever their length.
 class CAppendFile {
 public:
     CAppendFile() = default;
@@ -114,13 +121,23 @@ public:
     CAppendFile(const CAppendFile&) = delete;
     CAppendFile& operator=(const CAppendFile&) = delete;
 
-    // Opens or creates a regular file; a link at the path is replaced by a
-    // new file, and anything else that is not a regular file fails.
+    // Opens or creates a regular file; a link or a second name of another
+    // file at the path is replaced by a new file, and anything else that is
+    // not a regular file fails.
     bool Open(const std::wstring& path);
     bool IsOpen() const { return handle_ >= 0; }
     bool Write(std::string_view bytes);
     void Close();
 
+    // What the last Open met at the path. The caller logs it: the logger's
+    // own file is opened under the logger's lock.
+    enum class PlantedLink { None, Replaced, Refused };
+    PlantedLink LastPlantedLink() const { return plantedLink_; }
+
 private:
     long long handle_ = -1;
+    PlantedLink plantedLink_ = PlantedLink::None;
 };
+
+// The log line's format (one %ls: the path) for what an Open met.
+const wchar_t* PlantedLinkLine(CAppendFile::PlantedLink planted);

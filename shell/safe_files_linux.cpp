@@ -236,17 +236,18 @@ bool ReplaceIn(int folder, const std::string& name, std::string_view bytes, cons
         if (!file.IsOpen() && errno != EEXIST) return false;
     }
     if (!file.IsOpen()) return false;
-    bool written = WriteAll(file.Get(), bytes);
-    if (written && options.modified) {
-        const timespec times[2] = {{0, UTIME_OMIT}, {*options.modified, 0}};
-        futimens(file.Get(), times);  // a file without its time is still the right file
-    }
     // On disk before the rename, so that a power cut cannot leave the name
     // on an empty file.
-    written = written && fsync(file.Get()) == 0;
-    const int fd = file.Release();
-    written = close(fd) == 0 && written;
-    if (written && renameat(folder, temporary.c_str(), folder, name.c_str()) == 0) return true;
+    const bool written = WriteAll(file.Get(), bytes) && fsync(file.Get()) == 0;
+    if (written && renameat(folder, temporary.c_str(), folder, name.c_str()) == 0) {
+        // Dated only under its own name: a temporary file always carries the
+        // time it was written.
+        if (options.modified) {
+            const timespec times[2] = {{0, UTIME_OMIT}, {*options.modified, 0}};
+            futimens(file.Get(), times);  // a file without its time is still the right file
+        }
+        return true;
+    }
     const int error = errno;
     unlinkat(folder, temporary.c_str(), 0);
     errno = error;
@@ -277,6 +278,11 @@ bool HoldsExactly(int folder, const std::string& name, std::string_view bytes, b
 }  // namespace
 
 bool EnsureFolder(const std::wstring& folder) { return OpenFolder(folder, true).IsOpen(); }
+
+bool IsUsableDataFolder(const std::wstring& folder) {
+    struct stat info {};
+    return stat(WideToUtf8(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     FileReadResult result;
@@ -310,6 +316,13 @@ FileReadResult ReadFileBounded(const std::wstring& path, size_t maxBytes) {
     }
     if (!S_ISREG(info.st_mode)) {
         result.status = FileReadStatus::NotRegular;
+        return result;
+    }
+    // A second name of someone else's file below a root is a link as well:
+    // its content must not pass for the program's own.
+    if (guarded && info.st_nlink > 1) {
+        result.status = FileReadStatus::NotRegular;
+        result.isLink = true;
         return result;
     }
     if (static_cast<uint64_t>(info.st_size) > maxBytes) {
@@ -357,7 +370,8 @@ bool RemoveRegularFile(const std::wstring& folderPath, const std::wstring& name)
     if (!folder.IsOpen()) return false;
     const std::string native = WideToUtf8(name);
     struct stat info {};
-    if (fstatat(folder.Get(), native.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstatat(folder.Get(), native.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_nlink != 1) {
         return false;
     }
     return unlinkat(folder.Get(), native.c_str(), 0) == 0;
@@ -392,6 +406,7 @@ CFileLock::~CFileLock() {
 
 bool CAppendFile::Open(const std::wstring& path) {
     Close();
+    plantedLink_ = PlantedLink::None;
     const auto split = SplitOrFail(path);
     if (!split) return false;
     const COpenFolder folder = OpenFolder(split->folder, false);
@@ -405,6 +420,7 @@ bool CAppendFile::Open(const std::wstring& path) {
                 unlinkat(folder.Get(), split->name.c_str(), 0) != 0) {
                 return false;
             }
+            plantedLink_ = PlantedLink::Replaced;
             continue;
         }
         struct stat info {};
@@ -412,6 +428,13 @@ bool CAppendFile::Open(const std::wstring& path) {
         if (!S_ISREG(info.st_mode)) {
             errno = EINVAL;
             return false;
+        }
+        if (guarded && info.st_nlink > 1) {
+            // A second name of another file: our name goes, the file stays,
+            // and a file of our own takes the name.
+            if (unlinkat(folder.Get(), split->name.c_str(), 0) != 0) return false;
+            plantedLink_ = PlantedLink::Replaced;
+            continue;
         }
         handle_ = file.Release();
         return true;
