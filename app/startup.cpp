@@ -7,6 +7,7 @@
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
+#include "shell/running_marker.h"
 #include "shell/text_convert.h"
 
 namespace {
@@ -29,6 +30,7 @@ StartupResult Failed(StartupResult result, startup::StartupMessage message, std:
 
 StartupResult StartServices(const StartupRequest& request) {
     StartupResult result;
+    MarkProgramRunning();
     std::wstring code;
     std::wstring displayName;
     // Read first: the messages below speak the saved choice's language.
@@ -41,6 +43,9 @@ StartupResult StartServices(const StartupRequest& request) {
         return Failed(result, startup::StartupMessage::DataFolderFailed,
                       base.BaseFolder().empty()
                           ? "Initializing the data folder failed: neither XDG_DATA_HOME nor HOME names a folder."
+                      : base.DataFolderIsLink()
+                          ? "Initializing the data folder failed: " + WideToUtf8(DataFolderPath()) +
+                                " is a link or no real folder, which any user may have planted; it is not used."
                           : "Initializing the data folder failed: cannot create " + WideToUtf8(base.BaseFolder()) +
                                 ": " + WideToUtf8(SystemErrorText(base.DataFolderError())));
     }

@@ -51,6 +51,24 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_BINARY_DIR}/installer_licence.txt")
 # file. The uninstaller removes the folder with what the program wrote.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
   "CreateDirectory \"$INSTDIR\\config\"\nExecWait 'icacls \"$INSTDIR\\config\" /grant *S-1-5-32-545:(OI)(CI)M'")
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "RMDir /r \"$INSTDIR\\config\"")
+# A running copy (the window or the terminal check) holds the mutex
+# "Global\KALOFitProbe.Running" (shell/running_marker.h) and keeps its program
+# file: the uninstaller asks for it to be closed (Retry looks again) and
+# otherwise stops before removing anything, so that the uninstall entry stays
+# to finish the job. A silent uninstall stops with exit code 3 instead of
+# asking (run it with _?=<folder> to wait for that code).
+# One string: a list would join the lines with ";", which NSIS reads as a comment.
+string(CONCAT CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+  "kalo_running_check:\n"
+  "  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w \"Global\\KALOFitProbe.Running\") p.r0'\n"
+  "  IntPtrCmp $0 0 kalo_not_running\n"
+  "  System::Call 'kernel32::CloseHandle(p r0)'\n"
+  "  IfSilent kalo_running_silent\n"
+  "  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \"KALOFitProbe is running. Close it, then choose Retry.\" IDRETRY kalo_running_check\n"
+  "kalo_running_silent:\n"
+  "  SetErrorLevel 3\n"
+  "  Quit\n"
+  "kalo_not_running:\n"
+  "  RMDir /r \"$INSTDIR\\config\"")
 
 include(CPack)

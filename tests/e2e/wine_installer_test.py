@@ -13,6 +13,7 @@ interrupted run is removed first."""
 import glob
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import time
@@ -87,6 +88,32 @@ def start_from_start_menu():
         xvfb.kill()
 
 
+def running_copy_keeps_the_uninstall():
+    """A terminal check that waits on a service that never answers runs for
+    its whole deadline; the silent uninstall meanwhile must stop with exit
+    code 3 and remove nothing."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    env = dict(environment(), KALO_CONFIG_SERVICE_URL="http://127.0.0.1:%d" % listener.getsockname()[1])
+    check_run = subprocess.Popen([WINE, "C:\\Program Files\\KALOFitProbe\\kalofitprobe-cli.exe", "--json"], env=env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(8)  # started, and waiting on the service
+        # _?= runs the uninstaller in place, so that its exit code is its own.
+        # It takes the rest of the command line as it stands, quotes too: the
+        # folder goes as two arguments, which Wine joins with a space and
+        # leaves unquoted.
+        done = wine(os.path.join(INSTALLED, "Uninstall.exe"), "/S", "_?=C:\\Program", "Files\\KALOFitProbe")
+        check(done.returncode == 3, "a silent uninstall beside a running copy ends with exit code 3 (got %d)"
+              % done.returncode)
+        check(os.path.isfile(os.path.join(INSTALLED, "kalofitprobe-cli.exe")) and "UninstallString" in uninstall_entry(),
+              "beside a running copy nothing is removed and the uninstall entry stays")
+    finally:
+        check_run.wait(timeout=120)
+        listener.close()
+
+
 def main():
     started = time.monotonic()
     made = subprocess.run([CPACK, "--config", os.path.join(BUILD, "CPackConfig.cmake")], cwd=BUILD,
@@ -125,6 +152,7 @@ def main():
 
     shutil.rmtree(LOGS, ignore_errors=True)
     start_from_start_menu()
+    running_copy_keeps_the_uninstall()
 
     # What the windowed program writes there, which the uninstaller removes too.
     with open(os.path.join(INSTALLED, "config", "fitprobe.ini"), "w") as settings:
