@@ -391,6 +391,11 @@ CFileLock::CFileLock(const std::wstring& lockFilePath) {
         }
         struct stat info {};
         if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+        if (guarded && info.st_nlink > 1) {
+            // A second name of another file: the lock is taken on one of ours.
+            if (unlinkat(folder.Get(), split->name.c_str(), 0) != 0) return;
+            continue;
+        }
         int locked = -1;
         while ((locked = flock(file.Get(), LOCK_EX)) != 0 && errno == EINTR) {
         }

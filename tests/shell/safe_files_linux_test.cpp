@@ -31,6 +31,7 @@ TEST(ReadFileBounded, TakesRegularFilesOfSaneSizeAndNeverWaits) {
     const std::wstring linked = outside.Write(L"elsewhere.ini", "[set]");
     fs::create_symlink(ToFsPath(linked), ToFsPath(root.File(L"link.ini")));
     fs::create_symlink(ToFsPath(linked), ToFsPath(outside.File(L"user-link.ini")));
+    fs::create_hard_link(ToFsPath(linked), ToFsPath(root.File(L"second-name.ini")));
     const struct { const char* name; std::wstring path; FileReadStatus status; } kCases[] = {
         {"regular file", root.Write(L"a.ini", "[set]"), FileReadStatus::Ok},
         {"exactly the cap", root.Write(L"cap.ini", std::string(64, 'x')), FileReadStatus::Ok},
@@ -42,6 +43,7 @@ TEST(ReadFileBounded, TakesRegularFilesOfSaneSizeAndNeverWaits) {
         {"a pipe nobody writes", fifo, FileReadStatus::NotRegular},
         {"a device without end", L"/dev/zero", FileReadStatus::NotRegular},
         {"a link below a link-free root", root.File(L"link.ini"), FileReadStatus::NotRegular},
+        {"a second name of a file outside, below a root", root.File(L"second-name.ini"), FileReadStatus::NotRegular},
         {"a link the user made elsewhere", outside.File(L"user-link.ini"), FileReadStatus::Ok},
     };
     for (const auto& c : kCases) {
@@ -73,19 +75,32 @@ TEST(LinkFreeRoot, NoWriterGoesThroughAPlantedLink) {
              return !RemoveRegularFile(fs::path(ToFsPath(at)).parent_path().wstring(), L"entry");
          }, false},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.name);
-        ScopedTempFolder root;
-        ScopedTempFolder outside;
-        const std::wstring victim = outside.Write(L"victim", "someone's");
-        const std::wstring at = root.File(L"entry");
-        fs::create_symlink(ToFsPath(c.linkToFolder ? outside.Path() : victim), ToFsPath(at));
-        AddLinkFreeRoot(root.Path());
-        EXPECT_TRUE(c.write(at));
-        ClearLinkFreeRoots();
-        EXPECT_EQ(ReadWholeFile(victim), "someone's");
-        EXPECT_EQ(EntriesIn(outside.Path()), 1u);
-        EXPECT_EQ(!fs::is_symlink(ToFsPath(at)), c.realEntryAfterwards);
+    for (const bool hardLink : {false, true}) {
+        for (const auto& c : kCases) {
+            if (hardLink && c.linkToFolder) continue;  // folders have no second names
+            SCOPED_TRACE(std::string(c.name) + (hardLink ? ", a second name of a file" : ", a symbolic link"));
+            ScopedTempFolder root;
+            ScopedTempFolder outside;
+            const std::wstring victim = outside.Write(L"victim", "someone's");
+            const std::wstring at = root.File(L"entry");
+            if (hardLink) {
+                fs::create_hard_link(ToFsPath(victim), ToFsPath(at));
+            } else {
+                fs::create_symlink(ToFsPath(c.linkToFolder ? outside.Path() : victim), ToFsPath(at));
+            }
+            AddLinkFreeRoot(root.Path());
+            EXPECT_TRUE(c.write(at));
+            ClearLinkFreeRoots();
+            EXPECT_EQ(ReadWholeFile(victim), "someone's");
+            EXPECT_EQ(EntriesIn(outside.Path()), 1u);
+            if (hardLink) {
+                // The removal leaves the second name alone; every writer
+                // leaves a file of its own.
+                EXPECT_EQ(fs::hard_link_count(ToFsPath(victim)), c.realEntryAfterwards ? 1u : 2u);
+            } else {
+                EXPECT_EQ(!fs::is_symlink(ToFsPath(at)), c.realEntryAfterwards);
+            }
+        }
     }
 }
 
