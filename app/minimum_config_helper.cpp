@@ -81,7 +81,8 @@ void MinimumConfigHelper::LoadFile(const std::wstring& path) {
 
 std::optional<std::wstring> MinimumConfigHelper::GetConfigPath() const {
     const RuleSetCandidates candidates{checkHelper_.CachePath(), folders_.programFolder, folders_.tempFolder, false};
-    const std::wstring path = ChooseDocument(candidates, HasMinimumConfiguration, kPathTag);
+    const auto hasTable = [](std::string_view text, const std::wstring&) { return HasMinimumConfiguration(text); };
+    const std::wstring path = ChooseDocument(candidates, hasTable, kPathTag);
     if (!path.empty()) return path;
     CCTLog::Instance().Log(LogLevel::Error, kPathTag, L"config file does not exists or is invalid");
     return std::nullopt;

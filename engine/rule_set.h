@@ -54,6 +54,9 @@ struct RuleSet {
 struct RuleListKey {
     const char* key;
     RuleList RuleSet::*list;
+    // The shipped document carries it: a copy without it is no usable rule
+    // set (the verdict would decide nothing), whatever else it holds.
+    bool required;
 };
 struct RuleTextKey {
     const char* key;

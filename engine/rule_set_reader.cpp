@@ -35,18 +35,60 @@ std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path, con
     return text;
 }
 
-bool IsJsonDocument(std::string_view text) {
-    Json::Value root;
-    return ParseJson(text, root);
+namespace {
+
+const Json::Value* BodyMember(const Json::Value& body, const char* key) {
+    return body.find(key, key + std::char_traits<char>::length(key));
 }
 
-bool IsRuleSetDocument(std::string_view text) {
+bool IsListOfStrings(const Json::Value& value) {
+    if (!value.isArray()) return false;
+    for (const Json::Value& element : value) {
+        if (!element.isString()) return false;
+    }
+    return true;
+}
+
+std::wstring MemberFault(const char* key, const char* fault) {
+    return L"body." + Utf8ToWide(key) + L" " + Utf8ToWide(fault);
+}
+
+}  // namespace
+
+std::wstring RuleSetDocumentFault(std::string_view text) {
     // The loader stops at a 0xFF byte; judge what it will see.
     text = text.substr(0, text.find('\xFF'));
     Json::Value root;
-    if (!ParseJson(text, root) || !root.isObject()) return false;
+    if (!ParseJson(text, root)) return L"not JSON";
+    if (!root.isObject()) return L"the root is not an object";
     const Json::Value* body = JsonMember(root, "body");
-    return body != nullptr && body->isObject();
+    if (body == nullptr) return L"body is missing";
+    if (!body->isObject()) return L"body is not an object";
+    for (const RuleListKey& entry : kRuleListKeys) {
+        const Json::Value* value = BodyMember(*body, entry.key);
+        if (value == nullptr || value->isNull()) {
+            if (entry.required) return MemberFault(entry.key, "is missing");
+            continue;
+        }
+        if (!IsListOfStrings(*value)) return MemberFault(entry.key, "is not a list of strings");
+    }
+    for (const RuleTextKey& entry : kRuleTextKeys) {
+        const Json::Value* value = BodyMember(*body, entry.key);
+        if (value != nullptr && !value->isNull() && !value->isString()) {
+            return MemberFault(entry.key, "is not a string");
+        }
+    }
+    return {};
+}
+
+bool IsRuleSetDocument(std::string_view text) { return RuleSetDocumentFault(text).empty(); }
+
+bool IsUsableRuleSetCopy(std::string_view text, const std::wstring& path) {
+    const std::wstring fault = RuleSetDocumentFault(text);
+    if (fault.empty()) return true;
+    CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file is not a complete rule set (%ls). file=%ls",
+                           fault.c_str(), path.c_str());
+    return false;
 }
 
 std::wstring ChooseDocument(const RuleSetCandidates& candidates, const DocumentTest& accept, const char* logTag) {
@@ -58,7 +100,7 @@ std::wstring ChooseDocument(const RuleSetCandidates& candidates, const DocumentT
     for (const std::wstring& path : paths) {
         if (path.empty()) continue;
         const auto text = ReadRuleSetDocumentText(path, logTag);
-        if (text && accept(*text)) return path;
+        if (text && accept(*text, path)) return path;
     }
     return {};
 }
@@ -81,11 +123,11 @@ void LoadRuleSetBody(const Json::Value& root, RuleSet& rules, const std::wstring
         return;
     }
     for (const RuleListKey& entry : kRuleListKeys) {
-        const Json::Value* value = body.find(entry.key, entry.key + std::char_traits<char>::length(entry.key));
+        const Json::Value* value = BodyMember(body, entry.key);
         if (value != nullptr && !value->isNull()) LoadRuleList(*value, rules.*entry.list);
     }
     for (const RuleTextKey& entry : kRuleTextKeys) {
-        const Json::Value* value = body.find(entry.key, entry.key + std::char_traits<char>::length(entry.key));
+        const Json::Value* value = BodyMember(body, entry.key);
         if (value != nullptr && value->isString()) rules.*entry.text = Utf8ToWide(value->asString());
     }
 }
@@ -118,7 +160,7 @@ bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules) {
 }
 
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules) {
-    const std::wstring path = ChooseDocument(candidates, IsJsonDocument, kLogTag);
+    const std::wstring path = ChooseDocument(candidates, IsUsableRuleSetCopy, kLogTag);
     if (path.empty()) {
         CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file does not exists or is invalid");
         return {};

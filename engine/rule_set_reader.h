@@ -30,13 +30,23 @@ RuleSetCandidates RuleSetCandidatesFromSystem(const std::wstring& downloadCache)
 // file cannot be read.
 std::optional<std::string> ReadRuleSetDocumentText(const std::wstring& path, const char* logTag);
 
-// What a copy must hold to be chosen, judged on its text.
-using DocumentTest = std::function<bool(std::string_view text)>;
-// Text that parses as JSON: what the rule-set loader takes.
-bool IsJsonDocument(std::string_view text);
-// A JSON object whose "body" is an object: only such a document may replace
-// the download cache.
+// What a copy must hold to be chosen, judged on its text; `path` names the
+// copy for the log line a test may write when it passes one over.
+using DocumentTest = std::function<bool(std::string_view text, const std::wstring& path)>;
+// Why a document's text is not a complete rule set, naming the first fault
+// ("body.CPU_Game is not a list of strings"); empty when it is one. A
+// complete rule set is a JSON object whose "body" is an object that holds
+// every list the shipped document carries as an array of strings, and every
+// other key the check reads absent, null or in its form. Judged on the text
+// up to its first 0xFF byte, as the loader reads it.
+std::wstring RuleSetDocumentFault(std::string_view text);
+// A complete rule set: only such a document may replace the download cache.
 bool IsRuleSetDocument(std::string_view text);
+// The loader's test of a copy: a complete rule set; otherwise false, and one
+// line under "CCheckEnv::ReadFromJsonFile" names the path and the fault.
+// A copy that would load as a half-empty rule set must give way to the next
+// one rather than leave every component unconfirmed.
+bool IsUsableRuleSetCopy(std::string_view text, const std::wstring& path);
 
 // The first candidate the test accepts: the download cache (unless
 // localConfig), then the program folder's copy, then the temporary folder's.
@@ -54,6 +64,6 @@ std::optional<RuleSet> ParseRuleSet(std::string_view text, const std::wstring& p
 // Opens, parses and loads one file; false (logged) when nothing could be read.
 bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules);
 
-// Chooses the first copy that parses as JSON and loads it. Returns the path
-// used, empty (logged) when none is.
+// Chooses the first copy that is a complete rule set and loads it. Returns
+// the path used, empty (logged) when none is.
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules);

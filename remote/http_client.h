@@ -36,6 +36,7 @@ enum class HttpFailure {
     TooLarge,        // the body exceeds maxBodyBytes
     TransferFailed,  // the connection broke or the answer was not HTTP
     Cancelled,       // the options' cancel flag was raised
+    TooManyRedirects,  // more than kHttpMaxRedirects redirects for one request
 };
 // "timed out", "cannot connect", "cancelled", ... for log lines and messages.
 const wchar_t* HttpFailureText(HttpFailure failure);
@@ -96,6 +97,22 @@ bool IsHttpCancelRaised(const std::atomic<bool>* cancel);
 bool HasHttpScheme(std::string_view url);
 
 HttpResponse FailedHttpResponse(HttpFailure failure);
+
+// A request follows at most this many redirects; a further one fails it as
+// TooManyRedirects. A service that sends a client round in circles must not
+// hold it until its time-out.
+inline constexpr int kHttpMaxRedirects = 5;
+
+// The redirect statuses whose Location a request follows.
+bool IsFollowedRedirect(long status);
+
+// The address a redirect's Location names, resolved against the address that
+// answered it as a browser does: an absolute address as it is, then
+// "//host/path", "/path", "?query" and paths relative to the base's folder,
+// with "." and ".." segments removed; the fragment is dropped. Empty for an
+// empty Location or a base without scheme and host. Whether the result may
+// be opened is HasHttpScheme's to say.
+std::string ResolveRedirectTarget(std::string_view base, std::string_view location);
 
 // Whether a request may start, and how long it may take then: the options'
 // total time-out, cut short by the caller's deadline. A failure (BadAddress,

@@ -85,6 +85,8 @@ HttpFailure FailureOf(CURLcode result, const BodySink& sink) {
             return HttpFailure::BadAddress;
         case CURLE_WRITE_ERROR:
             return sink.overCap ? HttpFailure::TooLarge : HttpFailure::TransferFailed;
+        case CURLE_TOO_MANY_REDIRECTS:
+            return HttpFailure::TooManyRedirects;
         default:
             return HttpFailure::TransferFailed;
     }
@@ -144,11 +146,11 @@ private:
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(std::min(options_.connectTimeout, limit).count()));
         curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
-        // Redirects are followed, as the Windows HTTP stack does, but only
-        // over HTTP: an address handed out by the service must never make the
-        // program read a local file or speak another protocol.
+        // Redirects are followed, as many as the Windows client follows, but
+        // only over HTTP: an address handed out by the service must never make
+        // the program read a local file or speak another protocol.
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(kHttpMaxRedirects));
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         if (!sink.prefixOnly) {

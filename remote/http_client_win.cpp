@@ -10,6 +10,9 @@
 // handles, which makes WinINet end a blocked call on the transfer thread, and
 // returns at once; the transfer thread finishes on its own and only ever
 // touches the state it shares with the caller, which it co-owns.
+//
+// Redirects are followed here, not by WinINet, which follows any number of
+// them: at most kHttpMaxRedirects, and only to http and https addresses.
 #include <windows.h>
 #include <wininet.h>
 
@@ -41,8 +44,9 @@ constexpr DWORD kReadChunkBytes = 1023;
 
 // Always from the network: WinINet would otherwise answer a repeated request
 // (the service time above all) from its URL cache, and the document must be
-// the one the service holds now.
-constexpr DWORD kOpenUrlFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// the one the service holds now. Redirects come back as answers, so that
+// RunTransfer follows them itself.
+constexpr DWORD kOpenUrlFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 HttpFailure FailureOfError(DWORD error) {
     switch (error) {
@@ -53,9 +57,6 @@ HttpFailure FailureOfError(DWORD error) {
             return HttpFailure::TimedOut;
         case ERROR_INTERNET_INVALID_URL:
         case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
-        // A redirect to an address WinINet does not follow (another scheme),
-        // as curl's refusal of such a redirect reads on Linux.
-        case ERROR_HTTP_REDIRECT_FAILED:
             return HttpFailure::BadAddress;
         case ERROR_INTERNET_OPERATION_CANCELLED:
             return HttpFailure::Cancelled;
@@ -92,17 +93,26 @@ std::optional<uint64_t> AnnouncedLength(HINTERNET request) {
     return scan.magnitude;  // held at UINT64_MAX beyond it
 }
 
-bool HasHeader(HINTERNET request, DWORD header) {
-    DWORD length = 0;
-    return HttpQueryInfoW(request, header, nullptr, &length, nullptr) != FALSE ||
-           GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+// A header's text; none when the answer has no such header.
+std::optional<std::wstring> HeaderText(HINTERNET request, DWORD header) {
+    DWORD needed = 0;
+    if (HttpQueryInfoW(request, header, nullptr, &needed, nullptr) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return std::nullopt;
+    }
+    // The length comes in bytes or characters depending on the WinINet
+    // version; room for either, and the text ends at its zero.
+    std::wstring text(static_cast<size_t>(needed) + 1, L'\0');
+    DWORD length = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, header, text.data(), &length, nullptr)) return std::nullopt;
+    text.resize(text.find(L'\0'));
+    return text;
 }
 
-// A redirect WinINet handed back instead of following: its target is one it
-// does not open (a local file, another protocol), as curl refuses it on Linux.
-bool IsRedirectNotFollowed(HINTERNET request, DWORD status) {
-    const bool isRedirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-    return isRedirect && HasHeader(request, HTTP_QUERY_LOCATION);
+// The Location of a redirect to follow; none for any other answer.
+std::optional<std::wstring> RedirectLocation(HINTERNET request) {
+    const std::optional<DWORD> status = StatusCode(request);
+    if (!status || !IsFollowedRedirect(static_cast<long>(*status))) return std::nullopt;
+    return HeaderText(request, HTTP_QUERY_LOCATION);
 }
 
 // What the calling thread and the transfer thread share. The transfer thread
@@ -112,7 +122,7 @@ bool IsRedirectNotFollowed(HINTERNET request, DWORD status) {
 // when it gives up. After giving up no WinINet call is made with them.
 struct CTransferState {
     // Set before the transfer thread starts, read only after.
-    std::wstring url;
+    std::string url;  // the address asked for, before any redirect
     size_t limit = 0;         // the body cap, or the prefix length
     bool prefixOnly = false;  // keep the first `limit` bytes and stop there
 
@@ -169,7 +179,6 @@ struct CTransferState {
 HttpResponse AnswerHead(HINTERNET request, const CTransferState& state) {
     const std::optional<DWORD> status = StatusCode(request);
     if (!status) return FailedHttpResponse(HttpFailure::TransferFailed);
-    if (IsRedirectNotFollowed(request, *status)) return FailedHttpResponse(HttpFailure::BadAddress);
     if (!state.prefixOnly) {
         // Refuses an announced oversize body before any of it arrives.
         const std::optional<uint64_t> announced = AnnouncedLength(request);
@@ -207,27 +216,45 @@ HttpResponse ReadAnswer(CTransferState& state) {
     return response;
 }
 
-// The transfer thread: opens the address, reads the answer, hands it over.
+// The transfer thread: opens the address, follows its redirects, reads the
+// answer, hands it over.
 void RunTransfer(const std::shared_ptr<CTransferState>& state) {
-    HINTERNET session = nullptr;
-    {
-        const std::lock_guard<std::mutex> guard(state->lock);
-        if (state->abandoned) return;
-        session = state->session.Get();
-    }
-    // Returns once the answer's headers have arrived (redirects followed).
-    const HINTERNET opened = InternetOpenUrlW(session, state->url.c_str(), nullptr, 0, kOpenUrlFlags, 0);
-    const DWORD openError = opened == nullptr ? GetLastError() : ERROR_SUCCESS;
-    {
-        const std::lock_guard<std::mutex> guard(state->lock);
-        // Closing the session closed every handle below it, this one too; its
-        // value is not used again, as it may be another request's by now.
-        if (state->abandoned) return;
-        state->request = CInternetHandle(opened);
-    }
-    if (opened == nullptr) {
-        state->Finish(FailedHttpResponse(FailureOfError(openError)));
-        return;
+    std::string address = state->url;
+    for (int redirects = 0;; ++redirects) {
+        HINTERNET session = nullptr;
+        {
+            const std::lock_guard<std::mutex> guard(state->lock);
+            if (state->abandoned) return;
+            state->request.Reset();  // the redirect answered by the previous address
+            session = state->session.Get();
+        }
+        // Returns once the answer's headers have arrived.
+        const HINTERNET opened = InternetOpenUrlW(session, Utf8ToWide(address).c_str(), nullptr, 0, kOpenUrlFlags, 0);
+        const DWORD openError = opened == nullptr ? GetLastError() : ERROR_SUCCESS;
+        {
+            const std::lock_guard<std::mutex> guard(state->lock);
+            // Closing the session closed every handle below it, this one too;
+            // its value is not used again, as it may be another request's by now.
+            if (state->abandoned) return;
+            state->request = CInternetHandle(opened);
+        }
+        if (opened == nullptr) {
+            state->Finish(FailedHttpResponse(FailureOfError(openError)));
+            return;
+        }
+        std::optional<std::wstring> location;
+        if (!state->QueryRequest([&](HINTERNET request) { location = RedirectLocation(request); })) return;
+        if (!location) break;
+        if (redirects == kHttpMaxRedirects) {
+            state->Finish(FailedHttpResponse(HttpFailure::TooManyRedirects));
+            return;
+        }
+        // A local file or another protocol is refused, as curl refuses it.
+        address = ResolveRedirectTarget(address, WideToUtf8(*location));
+        if (!HasHttpScheme(address)) {
+            state->Finish(FailedHttpResponse(HttpFailure::BadAddress));
+            return;
+        }
     }
     state->Finish(ReadAnswer(*state));
 }
@@ -251,7 +278,7 @@ private:
         const auto giveUpAt = std::chrono::steady_clock::now() + start.timeLimit;
 
         auto state = std::make_shared<CTransferState>();
-        state->url = Utf8ToWide(url);
+        state->url = url;
         state->limit = limit;
         state->prefixOnly = prefixOnly;
         const std::wstring userAgent = Utf8ToWide(kHttpUserAgent);

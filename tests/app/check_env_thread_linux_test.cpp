@@ -19,6 +19,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
@@ -28,8 +29,8 @@ constexpr CheckResult P = CheckResult::Pass;
 constexpr CheckResult F = CheckResult::Fail;
 
 // A small rule set the service hands out: the fixture desktop passes it.
-constexpr char kServedRules[] =
-    R"({"body":{"CPU_Game":["i7-87"],"GPU_NV_Game":["GTX 10"],"OS":["Windows 10"]}})";
+const std::string kServedRules =
+    CompleteRuleSet(R"("CPU_Game":["i7-87"],"GPU_NV_Game":["GTX 10"],"OS":["Windows 10"])");
 
 // The fixture desktop (Intel UHD 630 + GTX 1060) made to look like Windows 10,
 // with the configuration service played by a loopback server.
@@ -96,7 +97,7 @@ TEST_F(CheckSequence, WithoutServiceOrCacheTheBuiltInCopyDecides) {
 
 TEST_F(CheckSequence, ASecondCheckReplacesTheEngine) {
     helper_.RunCheck(nullptr);
-    ServeRules(R"({"body":{"CPU_Game":["i7-87"],"CPU_Game_BlackList":["i7-8700"],"OS":["Windows 10"]}})");
+    ServeRules(CompleteRuleSet(R"("CPU_Game":["i7-87"],"CPU_Game_BlackList":["i7-8700"],"OS":["Windows 10"])"));
     EXPECT_EQ(helper_.RunCheck(nullptr), 0u);
     EXPECT_EQ(helper_.CurrentEnv()->Results().cpuGameResult, F);
     EXPECT_EQ(helper_.LastCombinedResult(), 0u);

@@ -5,11 +5,14 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "engine/rule_set_reader.h"
 #include "shell/json.h"
+#include "shell/platform.h"
 #include "shell/text_convert.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
@@ -81,7 +84,7 @@ TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
     service.Serve("/common/getTimestamp", {200, "1765200000"});
     service.Serve("/rezedav/wscheckerconfig",
                   {200, R"({"body":{"url":")" + service.BaseUrl() + R"(/rules.json"}})"});
-    service.Serve("/rules.json", {200, R"({"body":{"CPU_Game_BlackList":["i7-8700"]}})"});
+    service.Serve("/rules.json", {200, CompleteRuleSet(R"("CPU_Game_BlackList":["i7-8700"])")});
     ScopedEnv url("KALO_CONFIG_SERVICE_URL", service.BaseUrl().c_str());
 
     const Json::Value json = RunJson("--lang de");
@@ -91,6 +94,69 @@ TEST_F(TerminalCheck, ADownloadedRuleSetReplacesTheBuiltInOne) {
     EXPECT_EQ(json["ruleSet"].asString(),
               WideToUtf8(root_.File(L"data")) + "/KALO Assistant 4/updates/fitprobe/checkerconfig.json");
     EXPECT_EQ(service.RequestsTo("/rezedav/wscheckerconfig").size(), 1u);
+}
+
+// A cache that parses but is no complete rule set is passed over: the
+// verdict is the one the built-in copy gives, as if there were no cache.
+TEST_F(TerminalCheck, ACacheThatIsNoRuleSetGivesTheVerdictOfNoCache) {
+    const Json::Value withoutCache = RunJson("--no-download");
+    const std::wstring cache = root_.File(L"data") + L"/KALO Assistant 4/updates/fitprobe/checkerconfig.json";
+    const std::string kCaches[] = {
+        R"({"body": 5})",
+        "[1,2,3]",
+        R"({"body":{"CPU_Game":["i7-8700"]}})",
+        CompleteRuleSet(R"("CPU_Game_BlackList":{"0":"i7-8700"})"),
+        CompleteRuleSet(R"("DRIVER_NV_Min":47111)"),
+    };
+    for (const std::string& document : kCaches) {
+        SCOPED_TRACE(document);
+        root_.Write(L"data/KALO Assistant 4/updates/fitprobe/checkerconfig.json", document);
+        const Json::Value json = RunJson("--no-download");
+        EXPECT_EQ(json["ruleSet"].asString(), WideToUtf8(root_.Path()) + "/checkerconfig.json");
+        EXPECT_EQ(json["headline"], withoutCache["headline"]);
+        EXPECT_EQ(json["rows"], withoutCache["rows"]);
+        EXPECT_EQ(json["report"], withoutCache["report"]);
+    }
+    // A complete one is taken.
+    root_.Write(L"data/KALO Assistant 4/updates/fitprobe/checkerconfig.json", CompleteRuleSet());
+    EXPECT_EQ(RunJson("--no-download")["ruleSet"].asString(), WideToUtf8(cache));
+}
+
+TEST_F(TerminalCheck, ADownloadThatIsNoCompleteRuleSetLeavesTheCacheAndSaysSo) {
+    const std::string kept = CompleteRuleSet(R"("CPU_Game_BlackList":["i7-8700"])");
+    const std::wstring cache = root_.Write(L"data/KALO Assistant 4/updates/fitprobe/checkerconfig.json", kept);
+    LoopbackHttpServer service;
+    service.Serve("/common/getTimestamp", {200, "1765200000"});
+    service.Serve("/rezedav/wscheckerconfig",
+                  {200, R"({"body":{"url":")" + service.BaseUrl() + R"(/rules.json"}})"});
+    service.Serve("/rules.json", {200, R"({"body":{"CPU_Game":["i7-8700"],"OS":5}})"});
+    ScopedEnv url("KALO_CONFIG_SERVICE_URL", service.BaseUrl().c_str());
+
+    const Json::Value json = RunJson("");
+    EXPECT_FALSE(json["download"]["cacheUpdated"].asBool());
+    EXPECT_EQ(json["download"]["failure"].asString(), "document: not a rule set");
+    EXPECT_EQ(ReadWholeFile(cache), kept);
+    EXPECT_EQ(json["ruleSet"].asString(), WideToUtf8(cache));
+    EXPECT_EQ(json["headline"].asString(), "not_compatible") << "the kept cache decides";
+}
+
+TEST_F(TerminalCheck, ADocumentThatRedirectsInCirclesIsReportedAsSuch) {
+    LoopbackHttpServer service;
+    service.Serve("/common/getTimestamp", {200, "1765200000"});
+    service.Serve("/rezedav/wscheckerconfig",
+                  {200, R"({"body":{"url":")" + service.BaseUrl() + R"(/rules.json"}})"});
+    service.Serve("/rules.json", {.status = 302, .extraHeaders = {{"Location", "/rules.json"}}});
+    ScopedEnv url("KALO_CONFIG_SERVICE_URL", service.BaseUrl().c_str());
+
+    const Json::Value json = RunJson("");
+    EXPECT_FALSE(json["download"]["cacheUpdated"].asBool());
+    EXPECT_EQ(json["download"]["failure"].asString(), "document: too many redirects");
+    EXPECT_EQ(service.RequestsTo("/rules.json").size(), 6u);
+    std::string log;
+    for (const auto& file : std::filesystem::directory_iterator(ToFsPath(root_.File(L"data/KALO Assistant 4/Logs")))) {
+        log += ReadWholeFile(FromFsPath(file.path()));
+    }
+    EXPECT_NE(log.find("config document request failed: too many redirects"), std::string::npos) << log;
 }
 
 TEST_F(TerminalCheck, AnUnreachableServiceStillGivesAResult) {

@@ -17,6 +17,7 @@
 #include "tests/engine/verdict_test_support.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/scoped_settings.h"
 #include "tests/support/temp_folder.h"
 
@@ -26,7 +27,7 @@ struct CheckCase {
     const char* name;
     const char* machine;
     const char* settings;        // the settings file
-    const char* ruleSet;         // the download cache; nullptr: the shipped document
+    const char* ruleSet;         // the download cache's own body members; nullptr: the shipped document
     bool steamVrInstalled;
     Expected expected;
     int32_t usbResult;
@@ -57,11 +58,11 @@ const CheckCase kChecks[] = {
      "[test]\nistest=1\ntestcpu=\ntestgpu1=NVIDIA GeForce GTX 1060\ntestdversion1=25.21.14.1634\n", nullptr,
      false, {U, U, P, P, U, U, P, U, U, U, 1}, 1, 1, L"Debian GNU/Linux 12 (bookworm)(64)", L""},
     {"islaptop makes a desktop use the laptop driver minimum",
-     "desktop-intel-nvidia", "[test]\nislaptop=1\n", R"({"body":{"DRIVER_NV_Min_Laptop":"60000"}})", false,
+     "desktop-intel-nvidia", "[test]\nislaptop=1\n", R"("DRIVER_NV_Min_Laptop":"60000")", false,
      {U, U, F, F, U, U, P, U, F, F, 2}, 2, 1, L"Ubuntu 24.04.1 LTS(64)",
      L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz"},
     {"without islaptop the desktop minimum applies",
-     "desktop-intel-nvidia", "", R"({"body":{"DRIVER_NV_Min_Laptop":"60000"}})", false,
+     "desktop-intel-nvidia", "", R"("DRIVER_NV_Min_Laptop":"60000")", false,
      {U, U, F, F, U, U, P, U, F, F, 0}, 2, 1, L"Ubuntu 24.04.1 LTS(64)",
      L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz"},
 };
@@ -72,7 +73,7 @@ TEST(CheckEnv, RunsTheWholeCheckOnRealParts) {
         ScopedTempFolder root;
         const ScopedSettingsFile settings(root, c.settings, L"config/fitprobe.ini");
         const std::wstring cache =
-            root.Write(L"data/checkerconfig.json", c.ruleSet ? std::string(c.ruleSet) : std::string(BuiltInRuleSetDocument()));
+            root.Write(L"data/checkerconfig.json", c.ruleSet ? CompleteRuleSet(c.ruleSet) : std::string(BuiltInRuleSetDocument()));
         if (c.steamVrInstalled) {
             root.Write(L"home/.local/share/Steam/steam.sh", "#!/bin/sh\n");
             root.Write(L"home/.local/share/Steam/steamapps/appmanifest_250820.acf",

@@ -7,6 +7,7 @@
 #include "shell/json.h"
 #include "shell/text_convert.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -39,6 +40,7 @@ TEST(ShippedRuleSet, EveryListHasItsEntryCount) {
         EXPECT_EQ((rules.*kRuleListKeys[i].list).size(), kCounts[i].count);
     }
     for (const auto& text : kRuleTextKeys) EXPECT_TRUE((rules.*text.text).empty()) << text.key;
+    EXPECT_EQ(WideToUtf8(RuleSetDocumentFault(BuiltInRuleSetDocument())), "") << "a complete rule set";
 }
 
 TEST(ShippedRuleSet, KeepsOrderDuplicatesTrailingSpacesAndChineseEntries) {
@@ -90,9 +92,9 @@ protected:
     std::wstring Put(const wchar_t* where, std::string_view document) const {
         return root_.Write(std::wstring(where) + L"/checkerconfig.json", document);
     }
-    static constexpr char kCache[] = R"({"body":{"CPU_Game":["cache"]}})";
-    static constexpr char kProgram[] = R"({"body":{"CPU_Game":["program"]}})";
-    static constexpr char kTemp[] = R"({"body":{"CPU_Game":["temp"]}})";
+    const std::string kCache = CompleteRuleSet(R"("CPU_Game":["cache"])");
+    const std::string kProgram = CompleteRuleSet(R"("CPU_Game":["program"])");
+    const std::string kTemp = CompleteRuleSet(R"("CPU_Game":["temp"])");
     ScopedTempFolder root_;
     LogCapture log_;
 };
@@ -100,28 +102,31 @@ protected:
 TEST_F(RuleSetFiles, ChoosesTheFirstValidCopy) {
     struct Case {
         const char* name;
-        const char* cache;    // nullptr: no file
-        const char* program;
-        const char* temp;
+        std::optional<std::string> cache;  // nullopt: no file
+        std::optional<std::string> program;
+        std::optional<std::string> temp;
         bool localConfig;
         const char* expectedEntry;  // nullptr: nothing chosen
     };
     const Case kCases[] = {
         {"valid download wins", kCache, kProgram, kTemp, false, "CACHE"},
-        {"cut-short download is skipped", "{\"body\":{\"CPU_Ga", kProgram, nullptr, false, "PROGRAM"},
-        {"localconfig ignores the download", kCache, kProgram, nullptr, true, "PROGRAM"},
-        {"temporary copy is the last resort", "not json", nullptr, kTemp, false, "TEMP"},
-        {"localconfig falls through to temp", kCache, nullptr, kTemp, true, "TEMP"},
-        {"nothing valid anywhere", "[", "{", nullptr, false, nullptr},
+        {"cut-short download is skipped", "{\"body\":{\"CPU_Ga", kProgram, std::nullopt, false, "PROGRAM"},
+        {"localconfig ignores the download", kCache, kProgram, std::nullopt, true, "PROGRAM"},
+        {"temporary copy is the last resort", "not json", std::nullopt, kTemp, false, "TEMP"},
+        {"localconfig falls through to temp", kCache, std::nullopt, kTemp, true, "TEMP"},
+        {"nothing valid anywhere", "[", "{", std::nullopt, false, nullptr},
+        {"download that is no rule set gives way", R"({"body": 5})", kProgram, kTemp, false, "PROGRAM"},
+        {"so does a program copy with a list missing", R"({"body":{"CPU_Game":["program"]}})",
+         R"({"body":{"CPU_Game":["program"]}})", kTemp, false, "TEMP"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         ScopedTempFolder root;
         const RuleSetCandidates candidates{root.File(L"cache/checkerconfig.json"), root.File(L"program"),
                                            root.File(L"temp/"), c.localConfig};
-        if (c.cache) root.Write(L"cache/checkerconfig.json", c.cache);
-        if (c.program) root.Write(L"program/checkerconfig.json", c.program);
-        if (c.temp) root.Write(L"temp/checkerconfig.json", c.temp);
+        if (c.cache) root.Write(L"cache/checkerconfig.json", *c.cache);
+        if (c.program) root.Write(L"program/checkerconfig.json", *c.program);
+        if (c.temp) root.Write(L"temp/checkerconfig.json", *c.temp);
         RuleSet rules;
         const std::wstring used = ReadRuleSet(candidates, rules);
         if (c.expectedEntry == nullptr) {
@@ -152,25 +157,25 @@ TEST_F(RuleSetFiles, EmptyTemporaryFolderIsNoCandidate) {
     Put(L"program", "");  // invalid: empty text does not parse
     RuleSetCandidates candidates = Candidates();
     candidates.tempFolder.clear();
-    EXPECT_EQ(ChooseDocument(candidates, IsJsonDocument, "test"), L"");
+    EXPECT_EQ(ChooseDocument(candidates, IsUsableRuleSetCopy, "test"), L"");
 }
 
 TEST_F(RuleSetFiles, RootThatIsNotAnObjectIsLogged) {
     const std::wstring path = Put(L"cache", "[1, 2]");
     RuleSet rules;
-    EXPECT_EQ(ReadRuleSet(Candidates(), rules), L"");
+    EXPECT_FALSE(LoadRuleSetFile(path, rules));
     EXPECT_EQ(log_.Messages(), (std::vector<std::string>{"error config file. file=" + WideToUtf8(path)}));
 }
 
 TEST_F(RuleSetFiles, ByteFFEndsTheDocument) {
-    Put(L"cache", std::string(R"({"body":{"OS":["Windows 10"]}})") + "\xFF" + "garbage that would not parse");
+    Put(L"cache", CompleteRuleSet(R"("OS":["Windows 10"])") + "\xFF" + "garbage that would not parse");
     RuleSet rules;
     ReadRuleSet(Candidates(), rules);
     EXPECT_EQ(rules.os, (RuleList{L"WINDOWS 10"}));
 }
 
 TEST_F(RuleSetFiles, MembersOfTheWrongTypeLoadNothing) {
-    Put(L"cache", R"({"body":{
+    const std::wstring path = Put(L"cache", R"({"body":{
         "CPU_Game": "i5-4590",
         "CPU_Video": ["i5", 5, null, {"x":1}, "fx"],
         "OS": null,
@@ -180,7 +185,7 @@ TEST_F(RuleSetFiles, MembersOfTheWrongTypeLoadNothing) {
         "Unrelated": [1]
     }})");
     RuleSet rules;
-    ReadRuleSet(Candidates(), rules);
+    EXPECT_TRUE(LoadRuleSetFile(path, rules));
     EXPECT_TRUE(rules.cpuGame.empty());
     EXPECT_EQ(rules.cpuVideo, (RuleList{L"I5", L"FX"}));
     EXPECT_TRUE(rules.os.empty());
@@ -196,7 +201,7 @@ TEST_F(RuleSetFiles, BodyThatIsNotAnObjectLoadsNothingAndSaysSo) {
         SCOPED_TRACE(document);
         const std::wstring path = Put(L"cache", document);
         RuleSet rules;
-        EXPECT_EQ(ReadRuleSet(Candidates(), rules), path);
+        EXPECT_TRUE(LoadRuleSetFile(path, rules));
         EXPECT_TRUE(rules.cpuGame.empty());
     }
     EXPECT_EQ(log_.Messages().size(), 3u);
@@ -205,12 +210,71 @@ TEST_F(RuleSetFiles, BodyThatIsNotAnObjectLoadsNothingAndSaysSo) {
 TEST_F(RuleSetFiles, MissingOrNullBodyLoadsNothingSilently) {
     for (const char* document : {R"({})", R"({"body":null})", "null"}) {
         SCOPED_TRACE(document);
-        Put(L"cache", document);
+        const std::wstring path = Put(L"cache", document);
         RuleSet rules;
-        EXPECT_FALSE(ReadRuleSet(Candidates(), rules).empty());
+        EXPECT_TRUE(LoadRuleSetFile(path, rules));
         EXPECT_TRUE(rules.cpuGame.empty());
     }
     EXPECT_TRUE(log_.Messages().empty());
+}
+
+// A copy that parses but would load as a half-empty rule set gives way to
+// the next one with one line naming the first fault; a complete one is taken
+// without a line.
+TEST_F(RuleSetFiles, OnlyACompleteRuleSetIsChosen) {
+    const std::string complete = CompleteRuleSet();
+    const struct {
+        const char* name;
+        std::string cache;
+        const char* fault;  // nullptr: the cache is chosen
+    } kCases[] = {
+        {"complete", complete, nullptr},
+        {"complete with members the check does not read", CompleteRuleSet(R"("Unrelated":5,"minimum_configuration":[])"),
+         nullptr},
+        {"lists absent from the shipped copy may be missing or null", CompleteRuleSet(R"("GPU_Intel_Game":null)"),
+         nullptr},
+        {"a null version text", CompleteRuleSet(R"("DRIVER_NV_Min":null,"DRIVER_AMD_Min":"21.5.2")"), nullptr},
+        {"root is an array", "[1,2,3]", "the root is not an object"},
+        {"root is null", "null", "the root is not an object"},
+        {"no body", R"({"head":{}})", "body is missing"},
+        {"body is a number", R"({"body": 5})", "body is not an object"},
+        {"body is null", R"({"body": null})", "body is not an object"},
+        {"empty body", R"({"body":{}})", "body.CPU_Game is missing"},
+        {"a shipped list that is null", CompleteRuleSet(R"("GPU_Video_BlackList_Exception":null)"),
+         "body.GPU_Video_BlackList_Exception is missing"},
+        {"list is a number", CompleteRuleSet(R"("CPU_Game":5)"), "body.CPU_Game is not a list of strings"},
+        {"list is an object", CompleteRuleSet(R"("OS":{"a":"b"})"), "body.OS is not a list of strings"},
+        {"list is one string", CompleteRuleSet(R"("CPU_Video":"i5")"), "body.CPU_Video is not a list of strings"},
+        {"list holds a number", CompleteRuleSet(R"("GPU_NV_Game":["GTX 10", 5])"),
+         "body.GPU_NV_Game is not a list of strings"},
+        {"unshipped list of the wrong form", CompleteRuleSet(R"("DRIVER_NV_BlackList":[null])"),
+         "body.DRIVER_NV_BlackList is not a list of strings"},
+        {"version is a number", CompleteRuleSet(R"("DRIVER_NV_Min":47111)"), "body.DRIVER_NV_Min is not a string"},
+        {"a 0xFF byte cuts it short", complete.substr(0, 20) + "\xFF" + complete.substr(20), "not JSON"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        ScopedTempFolder root;
+        LogCapture log;
+        const RuleSetCandidates candidates{root.File(L"cache/checkerconfig.json"), root.File(L"program"),
+                                           root.File(L"temp"), false};
+        const std::wstring cache = root.Write(L"cache/checkerconfig.json", c.cache);
+        const std::wstring temp = root.Write(L"temp/checkerconfig.json", kTemp);
+        EXPECT_EQ(WideToUtf8(RuleSetDocumentFault(c.cache)), c.fault ? c.fault : "");
+        EXPECT_EQ(IsRuleSetDocument(c.cache), c.fault == nullptr) << "the download is judged alike";
+        RuleSet rules;
+        EXPECT_EQ(ReadRuleSet(candidates, rules), c.fault ? temp : cache);
+        std::vector<std::string> expected;
+        if (c.fault) {
+            expected = {std::string("config file is not a complete rule set (") + c.fault +
+                        "). file=" + WideToUtf8(cache)};
+            EXPECT_EQ(rules.cpuGame, (RuleList{L"TEMP"}));
+        }
+        EXPECT_EQ(log.Messages(), expected);
+        for (const std::string& line : log.Lines()) {
+            EXPECT_NE(line.find("|CCheckEnv::ReadFromJsonFile|"), std::string::npos) << line;
+        }
+    }
 }
 
 TEST_F(RuleSetFiles, UnreadableChosenFileIsLogged) {

@@ -3,8 +3,10 @@
 // them, parsed, and loaded into a RuleSet. Beyond the sanitizers' own checks
 // it traps when a loaded entry is not upper-cased, when a string element
 // whose text is not empty loads as an empty entry (an empty entry matches
-// every name), when a list holds entries the document does not, or when
-// loading the same document twice does not append the same entries again.
+// every name), when a list holds entries the document does not, when a
+// document accepted as a complete rule set loads fewer entries than it holds,
+// or when loading the same document twice does not append the same entries
+// again.
 
 #include <json/value.h>
 
@@ -72,6 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Json::Value* member =
             body == nullptr ? nullptr : body->find(entry.key, entry.key + std::char_traits<char>::length(entry.key));
         if ((member == nullptr || !member->isString()) && !(rules.*entry.text).empty()) __builtin_trap();
+    }
+
+    // A document accepted as a complete rule set loads every element of
+    // every list, and carries every list the shipped document carries.
+    if (IsRuleSetDocument(text)) {
+        if (body == nullptr) __builtin_trap();
+        for (const RuleListKey& entry : kRuleListKeys) {
+            const Json::Value* member = body->find(entry.key, entry.key + std::char_traits<char>::length(entry.key));
+            if (entry.required && (member == nullptr || !member->isArray())) __builtin_trap();
+            const size_t elements = member != nullptr && member->isArray() ? member->size() : 0;
+            if ((rules.*entry.list).size() != elements) __builtin_trap();
+        }
     }
 
     // The lists append: a second load adds the same entries once more.

@@ -91,6 +91,70 @@ TEST_F(HttpClientTest, FollowsRedirectsOnlyToHttpAddresses) {
     }
 }
 
+// Five redirects, each Location written another way, still arrive; a sixth
+// fails the request without a seventh request being sent.
+TEST_F(HttpClientTest, FollowsAtMostFiveRedirects) {
+    server_.Serve("/doc", {.body = "arrived"});
+    server_.Serve("/r/1", {.status = 302, .extraHeaders = {{"Location", "2"}}});
+    server_.Serve("/r/2", {.status = 301, .extraHeaders = {{"Location", "/r/3"}}});
+    server_.Serve("/r/3", {.status = 307, .extraHeaders = {{"Location", Url("/r/4")}}});
+    server_.Serve("/r/4", {.status = 303, .extraHeaders = {{"Location", "./5"}}});
+    server_.Serve("/r/5", {.status = 308, .extraHeaders = {{"Location", "../doc"}}});
+    server_.Serve("/loop", {.status = 302, .extraHeaders = {{"Location", "/loop"}}});
+    const struct {
+        const char* name;
+        const char* path;
+        HttpFailure failure;
+        size_t requests;  // sent for the path and its redirects
+    } kCases[] = {
+        {"a chain of five redirects", "/r/1", HttpFailure::None, 6},
+        {"an address that redirects to itself", "/loop", HttpFailure::TooManyRedirects, 6},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const size_t before = server_.Requests().size();
+        const HttpResponse response = http_->Get(Url(c.path));
+        EXPECT_EQ(response.failure, c.failure);
+        EXPECT_EQ(server_.Requests().size() - before, c.requests);
+        if (response.ok()) {
+            EXPECT_EQ(response.status, 200);
+            EXPECT_EQ(response.body, "arrived");
+        }
+    }
+    EXPECT_EQ(server_.RequestsTo("/doc").size(), 1u);
+    EXPECT_STREQ(HttpFailureText(HttpFailure::TooManyRedirects), L"too many redirects");
+}
+
+TEST(RedirectTarget, ResolvesTheLocationAgainstTheAddressThatAnswered) {
+    const std::string base = "http://host:8080/a/b/c?q=1#f";
+    const struct { const char* name; std::string base; const char* location; const char* target; } kCases[] = {
+        {"absolute", base, "http://other/x", "http://other/x"},
+        {"absolute, scheme in capitals", base, "HTTPS://Other/x", "HTTPS://Other/x"},
+        {"another scheme is kept, to be refused", base, "file:///etc/hostname", "file:///etc/hostname"},
+        {"same scheme, another host", base, "//other/x?y", "http://other/x?y"},
+        {"absolute path", base, "/d/e", "http://host:8080/d/e"},
+        {"absolute path with dot segments", base, "/d/../e/./f", "http://host:8080/e/f"},
+        {"file beside the base", base, "d", "http://host:8080/a/b/d"},
+        {"dot segments in the query stay", base, "./d?x=/../", "http://host:8080/a/b/d?x=/../"},
+        {"parent folder", base, "../d", "http://host:8080/a/d"},
+        {"never above the root", base, "../../../../d", "http://host:8080/d"},
+        {"the parent folder itself", base, "..", "http://host:8080/a/"},
+        {"query only", base, "?z=2", "http://host:8080/a/b/c?z=2"},
+        {"a bare number is a relative path", base, "12345", "http://host:8080/a/b/12345"},
+        {"fragment dropped", base, "d#frag", "http://host:8080/a/b/d"},
+        {"blanks around the value", base, "  /d \r\n", "http://host:8080/d"},
+        {"base without a path", "http://host", "d", "http://host/d"},
+        {"empty Location", base, "", ""},
+        {"base without scheme and host", "host/a", "/d", ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ResolveRedirectTarget(c.base, c.location), c.target);
+    }
+    for (const long status : {301L, 302L, 303L, 307L, 308L}) EXPECT_TRUE(IsFollowedRedirect(status)) << status;
+    for (const long status : {200L, 300L, 304L, 305L, 404L}) EXPECT_FALSE(IsFollowedRedirect(status)) << status;
+}
+
 TEST_F(HttpClientTest, HttpGetTextEndsAtTheFirstZeroByteOfTheWholeBody) {
     // The zero lies in an early read; the later reads must not be spliced on.
     std::string body = std::string(600, 'a') + '\0' + std::string(300, 'b');

@@ -11,11 +11,12 @@
 #include "engine/rule_set_reader.h"
 #include "remote/latest_config.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
-inline const std::string kOldDocument = R"({"head":{"version":"1"},"body":{"OS":["WINDOWS 10"]}})";
-inline const std::string kNewDocument = R"({"head":{"version":"2"},"body":{"OS":["WINDOWS 11"]}})";
+inline const std::string kOldDocument = CompleteRuleSet(R"("OS":["WINDOWS 10"])");
+inline const std::string kNewDocument = CompleteRuleSet(R"("OS":["WINDOWS 11"])");
 inline constexpr char kDocumentPath[] = "/files/checkerconfig.json";
 
 inline std::string Replaced(std::string text, const std::string& placeholder, const std::string& value) {

@@ -24,7 +24,7 @@ namespace {
 
 // A rule set of about `size` bytes whose padding shows which one it is.
 std::string LargeRuleSet(char fill, size_t size) {
-    return R"({"head":{"note":")" + std::string(size, fill) + R"("},"body":{"OS":["WINDOWS 11"]}})";
+    return CompleteRuleSet(R"("note":")" + std::string(size, fill) + R"(","OS":["WINDOWS 11"])");
 }
 
 TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
@@ -76,6 +76,9 @@ TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
         {"HTML error page", pointer, {.status = 404, .body = "<html>Not Found</html>"},
          LatestConfigOutcome::DocumentRejected, {"config document answered status 404, cache kept. url=@DOC@"},
          kOldDocument, "document: HTTP status 404"},
+        {"document that redirects to itself", pointer,
+         {.status = 302, .extraHeaders = {{"Location", kDocumentPath}}}, LatestConfigOutcome::DocumentNotLoaded,
+         {"config document request failed: too many redirects"}, kOldDocument, "document: too many redirects"},
         {"rule set behind an error status", pointer, {.status = 500, .body = kNewDocument},
          LatestConfigOutcome::DocumentRejected, {"config document answered status 500, cache kept. url=@DOC@"},
          kOldDocument, "document: HTTP status 500"},
@@ -84,6 +87,10 @@ TEST_F(LatestConfigTest, StoresOnlyARuleSetAndKeepsTheOldCacheOtherwise) {
         {"JSON without a body object", pointer, {.body = R"({"body":[]})"}, LatestConfigOutcome::DocumentRejected,
          {notRuleSet}, kOldDocument, notRuleSetCause},
         {"rule set cut short by a zero byte", pointer, {.body = std::string("{\"body\":\0{}}", 12)},
+         LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument, notRuleSetCause},
+        {"rule set without a list the check needs", pointer, {.body = R"({"body":{"OS":["WINDOWS 11"]}})"},
+         LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument, notRuleSetCause},
+        {"rule set with a list of the wrong form", pointer, {.body = CompleteRuleSet(R"("CPU_Game":{"a":"b"})")},
          LatestConfigOutcome::DocumentRejected, {notRuleSet}, kOldDocument, notRuleSetCause},
     };
     for (const auto& c : kCases) {
