@@ -14,6 +14,7 @@
 #include "cli/report_output.h"
 #include "remote/config_service.h"
 #include "shell/crash_dump.h"
+#include "shell/ini_text.h"
 #include "shell/log.h"
 #include "shell/platform.h"
 #include "shell/safe_files.h"
@@ -59,9 +60,10 @@ bool RunCheckOnWorker() {
 // the check then runs without its overrides.
 void WarnAboutSettingsFile(const std::wstring& path) {
     const FileReadResult read = ReadFileBounded(path, kSettingsFileLimit);
-    if (read.ok()) return;
+    if (read.ok() && DecodeIniFile(read.bytes)) return;
+    const std::string why = read.ok() ? kIniNotTextReason : WideToUtf8(DescribeReadFailure(read, kSettingsFileLimit));
     std::fprintf(stderr, "kalofitprobe-cli: settings file %s: %s; going on without it\n", WideToUtf8(path).c_str(),
-                 WideToUtf8(DescribeReadFailure(read, kSettingsFileLimit)).c_str());
+                 why.c_str());
 }
 
 // The text form says on standard error when no newer rule set came and

@@ -1,5 +1,6 @@
 #include "shell/ini_text.h"
 
+#include "shell/text_convert.h"
 #include "shell/text_util.h"
 
 namespace {
@@ -102,4 +103,23 @@ std::string CIniText::Text() const {
         text += '\n';
     }
     return text;
+}
+
+namespace {
+constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
+}  // namespace
+
+std::optional<IniFileText> DecodeIniFile(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16LeByteOrderMark)) {
+        std::optional<std::string> text = Utf16LeTextToUtf8(bytes.substr(kUtf16LeByteOrderMark.size()));
+        if (!text) return std::nullopt;
+        return IniFileText{std::move(*text), IniFileEncoding::Utf16Le};
+    }
+    if (!IsUtf8Text(bytes)) return std::nullopt;
+    return IniFileText{std::string(bytes), IniFileEncoding::Utf8};
+}
+
+std::string EncodeIniFile(std::string_view text, IniFileEncoding encoding) {
+    if (encoding == IniFileEncoding::Utf8) return std::string(text);
+    return std::string(kUtf16LeByteOrderMark) + Utf8ToUtf16Le(text);
 }

@@ -34,3 +34,23 @@ private:
     std::vector<std::string> lines_;
     bool hasByteOrderMark_ = false;  // written back once by Text()
 };
+
+// How a settings file's bytes hold its text: UTF-8 (with or without a
+// byte-order mark), or UTF-16LE after the mark FF FE, which Notepad saves as
+// "Unicode" and the Windows profile functions read and write.
+enum class IniFileEncoding { Utf8, Utf16Le };
+
+struct IniFileText {
+    std::string text;  // UTF-8, what CIniText reads
+    IniFileEncoding encoding = IniFileEncoding::Utf8;
+};
+
+// The text of a settings file; nothing for bytes that are no text in either
+// form (a zero byte, malformed UTF-8; UTF-16LE of odd length, with a zero
+// unit or an unpaired surrogate), which are not to be read or rewritten.
+std::optional<IniFileText> DecodeIniFile(std::string_view bytes);
+// Why DecodeIniFile refused, for messages.
+inline constexpr char kIniNotTextReason[] = "neither UTF-8 nor UTF-16LE text";
+// The bytes that hold `text` (UTF-8) in `encoding`; UTF-16LE starts with its
+// mark.
+std::string EncodeIniFile(std::string_view text, IniFileEncoding encoding);

@@ -18,7 +18,9 @@
 // platform, not through the Windows private-profile functions: those write
 // the ANSI code page (a display name such as "日本語" would not survive), do not
 // replace the file atomically and read a relative name in the Windows folder.
-// The text follows their rules (shell/ini_text.h) and is kept in UTF-8.
+// The text follows their rules (shell/ini_text.h) and is kept in UTF-8, or in
+// UTF-16LE where a file already is (Notepad's "Unicode", which those
+// functions read and keep).
 
 namespace {
 std::mutex& SettingsLock() {
@@ -76,15 +78,25 @@ bool IsFirstRefusalOf(const std::wstring& path) {
     return reported.insert(path).second;
 }
 
-// The file's text; nothing when it is missing or refused (logged once).
-std::optional<std::string> ReadSettingsText(const std::wstring& path, FileReadResult* outcome = nullptr) {
+// The file's text; nothing when it is missing, refused or no text (logged
+// once). `outcome` tells a missing file from one that is there but unusable.
+std::optional<IniFileText> ReadSettingsText(const std::wstring& path, FileReadResult* outcome = nullptr) {
     FileReadResult result = ReadFileBounded(path, kSettingsFileLimit);
-    if (outcome != nullptr) *outcome = result;
-    if (result.ok()) return std::move(result.bytes);
+    if (result.ok()) {
+        std::optional<IniFileText> text = DecodeIniFile(result.bytes);
+        if (!text && IsFirstRefusalOf(path)) {
+            CCTLog::Instance().Log(LogLevel::Error, kReadTag,
+                                   L"settings file cannot be read (%ls), read as absent: %ls",
+                                   Utf8ToWide(kIniNotTextReason).c_str(), path.c_str());
+        }
+        if (outcome != nullptr) *outcome = std::move(result);
+        return text;
+    }
     if (result.status != FileReadStatus::Missing && IsFirstRefusalOf(path)) {
         CCTLog::Instance().Log(LogLevel::Error, kReadTag, L"settings file refused (%ls), read as absent: %ls",
                                DescribeReadFailure(result, kSettingsFileLimit).c_str(), path.c_str());
     }
+    if (outcome != nullptr) *outcome = std::move(result);
     return std::nullopt;
 }
 
@@ -92,7 +104,7 @@ std::optional<std::string> ReadValue(const std::wstring& section, const std::wst
     if (path.empty()) return std::nullopt;
     const auto text = ReadSettingsText(path);
     if (!text) return std::nullopt;
-    return CIniText(*text).Get(WideToUtf8(section), WideToUtf8(key));
+    return CIniText(text->text).Get(WideToUtf8(section), WideToUtf8(key));
 }
 
 // The lock file beside the settings file that serialises read-change-write
@@ -131,11 +143,16 @@ bool ProfileWriteStrings(const std::vector<ProfileValue>& values, const std::wst
     }
     FileReadResult read;
     const auto existing = ReadSettingsText(path, &read);
-    // An existing file that cannot be read is left alone rather than replaced
-    // by one holding only the new keys; a link planted below the program's
-    // folders holds nothing of ours and is replaced.
-    if (!existing && read.status != FileReadStatus::Missing && !read.isLink) return false;
-    CIniText ini(existing.value_or(""));
+    // An existing file that cannot be read, or is no text, is left alone
+    // rather than replaced by one holding only the new keys; a link planted
+    // below the program's folders holds nothing of ours and is replaced.
+    if (!existing && read.status != FileReadStatus::Missing && !read.isLink) {
+        CCTLog::Instance().Log(LogLevel::Error, kWriteTag, L"settings file left as it is, it cannot be read: %ls",
+                               path.c_str());
+        return false;
+    }
+    const IniFileEncoding encoding = existing ? existing->encoding : IniFileEncoding::Utf8;
+    CIniText ini(existing ? existing->text : std::string());
     bool changed = !existing;
     for (const ProfileValue& value : values) {
         const std::string section = WideToUtf8(value.section);
@@ -149,7 +166,7 @@ bool ProfileWriteStrings(const std::vector<ProfileValue>& values, const std::wst
     // Values that are already there cost no write: every start records the
     // same pack versions.
     if (!changed) return true;
-    if (ReplaceFileAtomically(path, ini.Text())) return true;
+    if (ReplaceFileAtomically(path, EncodeIniFile(ini.Text(), encoding))) return true;
     CCTLog::Instance().Log(LogLevel::Error, kWriteTag, L"cannot write the settings file (%ls): %ls",
                            SystemErrorText(LastSystemError()).c_str(), path.c_str());
     return false;

@@ -1,6 +1,7 @@
 #include "shell/text_convert.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -41,46 +42,44 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
 
+// One UTF-8 sequence at the start of `utf8` (not empty): its code point, or
+// nothing for a malformed one (bad lead or continuation byte, cut short,
+// overlong, a surrogate, beyond U+10FFFF); `taken` is the bytes it spans,
+// at least one.
+std::optional<char32_t> NextCodePoint(std::string_view utf8, size_t& taken) {
+    const auto lead = static_cast<uint8_t>(utf8[0]);
+    taken = 1;
+    size_t length = 0;
+    char32_t cp = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2; cp = lead & 0x1F; minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3; cp = lead & 0x0F; minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4; cp = lead & 0x07; minimum = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    while (taken < length && taken < utf8.size() && (static_cast<uint8_t>(utf8[taken]) & 0xC0) == 0x80) {
+        cp = (cp << 6) | (static_cast<uint8_t>(utf8[taken]) & 0x3F);
+        ++taken;
+    }
+    if (taken != length || cp < minimum || cp > 0x10FFFF || IsSurrogate(cp)) return std::nullopt;
+    return cp;
+}
+
 }  // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8) {
     utf8 = UpToZero(utf8);
     std::wstring out;
     out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<uint8_t>(utf8[i]);
-        size_t length = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            out.push_back(static_cast<wchar_t>(lead));
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2; cp = lead & 0x1F; minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3; cp = lead & 0x0F; minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4; cp = lead & 0x07; minimum = 0x10000;
-        } else {
-            AppendCodePoint(out, kReplacement);
-            ++i;
-            continue;
-        }
-        size_t taken = 1;
-        while (taken < length && i + taken < utf8.size() &&
-               (static_cast<uint8_t>(utf8[i + taken]) & 0xC0) == 0x80) {
-            cp = (cp << 6) | (static_cast<uint8_t>(utf8[i + taken]) & 0x3F);
-            ++taken;
-        }
-        const bool complete = taken == length;
-        if (!complete || cp < minimum || cp > 0x10FFFF || IsSurrogate(cp)) {
-            AppendCodePoint(out, kReplacement);
-        } else {
-            AppendCodePoint(out, cp);
-        }
-        i += taken;
+    size_t taken = 0;
+    for (size_t i = 0; i < utf8.size(); i += taken) {
+        AppendCodePoint(out, NextCodePoint(utf8.substr(i), taken).value_or(kReplacement));
     }
     return out;
 }
@@ -108,3 +107,55 @@ std::string WideToUtf8(std::wstring_view wide) {
 }
 
 std::string Utf8ToGbk(std::string_view utf8) { return WideToGbk(Utf8ToWide(utf8)); }
+
+bool IsUtf8Text(std::string_view text) {
+    size_t taken = 0;
+    for (size_t i = 0; i < text.size(); i += taken) {
+        const std::optional<char32_t> cp = NextCodePoint(text.substr(i), taken);
+        if (!cp || *cp == 0) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Utf16LeTextToUtf8(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    const auto unitAt = [&bytes](size_t i) {
+        return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        char32_t cp = unitAt(i);
+        if (cp == 0 || (cp >= 0xDC00 && cp <= 0xDFFF)) return std::nullopt;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 2 >= bytes.size()) return std::nullopt;
+            const char32_t low = unitAt(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto appendUnit = [&out](char32_t unit) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    };
+    size_t taken = 0;
+    for (size_t i = 0; i < utf8.size(); i += taken) {
+        char32_t cp = NextCodePoint(utf8.substr(i), taken).value_or(kReplacement);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            appendUnit(0xD800 + (cp >> 10));
+            appendUnit(0xDC00 + (cp & 0x3FF));
+        } else {
+            appendUnit(cp);
+        }
+    }
+    return out;
+}

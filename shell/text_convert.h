@@ -5,6 +5,7 @@
 // input, as the C-string based callers expect, and yields an empty result when
 // the input cannot be converted.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,3 +17,16 @@ std::string WideToUtf8(std::wstring_view wide);
 std::string Utf8ToGbk(std::string_view utf8);
 std::string WideToGbk(std::wstring_view wide);
 std::wstring GbkToWide(std::string_view gbk);
+
+// Strict forms for files the program reads and writes back, where a replaced
+// character would change what the file says. Unlike the conversions above
+// they do not stop at a zero: the first two refuse it.
+
+// Whether the bytes are well-formed UTF-8 holding no zero byte.
+bool IsUtf8Text(std::string_view text);
+// UTF-16LE bytes (without a byte-order mark) as UTF-8; nothing for an odd
+// byte count, a zero unit or an unpaired surrogate.
+std::optional<std::string> Utf16LeTextToUtf8(std::string_view bytes);
+// UTF-8 as UTF-16LE bytes, without a byte-order mark; a malformed sequence
+// becomes U+FFFD.
+std::string Utf8ToUtf16Le(std::string_view utf8);

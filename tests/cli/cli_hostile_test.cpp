@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "shell/platform.h"
 #include "shell/text_convert.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/rule_set_documents.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
@@ -151,7 +153,7 @@ TEST_F(HostileTerminalCheck, NoPlantedLinkMakesTheProgramTouchAnythingOutsideIts
     LoopbackHttpServer service;
     service.Serve("/common/getTimestamp", {.body = "1765200000"});
     service.Serve("/rezedav/wscheckerconfig", {.body = R"({"body":{"url":")" + service.BaseUrl() + R"(/rules.json"}})"});
-    service.Serve("/rules.json", {.body = R"({"body":{"OS":["DEBIAN"]}})"});
+    service.Serve("/rules.json", {.body = CompleteRuleSet(R"("OS":["DEBIAN"])")});
     const std::string serviceEnv = "KALO_CONFIG_SERVICE_URL=" + service.BaseUrl();
 
     const fs::path lang = Data() / "KALOFitProbeLang";
@@ -160,6 +162,7 @@ TEST_F(HostileTerminalCheck, NoPlantedLinkMakesTheProgramTouchAnythingOutsideIts
         fs::path link;        // planted after a first ordinary run
         fs::path target;      // outside the program's folders
         bool mustBecomeReal;  // the program's own file or folder stands there afterwards
+        bool secondName = false;  // a hard link to the target instead of a symbolic one
     } kCases[] = {
         {"today's log file", Data() / "Logs" / TodaysLogName(), Outside() / "victim.txt", true},
         {"the Logs folder", Data() / "Logs", Outside() / "folder", true},
@@ -170,13 +173,26 @@ TEST_F(HostileTerminalCheck, NoPlantedLinkMakesTheProgramTouchAnythingOutsideIts
         {"the cache folder", Data() / "updates/fitprobe", Outside() / "folder", true},
         {"a dangling rule set in the temporary folder", Temp() / "checkerconfig.json", Outside() / "created.json",
          true},
+        {"today's log file as a second name", Data() / "Logs" / TodaysLogName(), Outside() / "victim.txt", true, true},
+        {"lang.ini as a second name", lang / "lang.ini", Outside() / "victim.txt", true, true},
+        {"an old log file", Data() / "Logs" / "KALOFitProbe-20200102.log", Outside() / "old.log", false},
+        {"an old log file as a second name", Data() / "Logs" / "KALOFitProbe-20200101.log", Outside() / "old.log",
+         false, true},
     };
+    // An old file of someone's, which the old-log clean-up must not reach.
+    root_.Write(L"outside/old.log", "an old file");
+    const auto twoYearsAgo = fs::file_time_type::clock::now() - std::chrono::hours(2 * 365 * 24);
+    fs::last_write_time(Outside() / "old.log", twoYearsAgo);
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(RunCli("--no-download").exitCode, 0);
         std::error_code error;
         fs::remove_all(c.link, error);
-        fs::create_symlink(c.target, c.link);
+        if (c.secondName) {
+            fs::create_hard_link(c.target, c.link);
+        } else {
+            fs::create_symlink(c.target, c.link);
+        }
         const auto before = Snapshot(Outside());
 
         const CliRun run = RunCli("--json", serviceEnv);
@@ -184,6 +200,9 @@ TEST_F(HostileTerminalCheck, NoPlantedLinkMakesTheProgramTouchAnythingOutsideIts
         EXPECT_EQ(Snapshot(Outside()), before);
         if (c.mustBecomeReal) {
             EXPECT_FALSE(fs::is_symlink(c.link)) << "the program's own entry replaces the link";
+            if (c.secondName) {
+                EXPECT_EQ(fs::hard_link_count(c.target), 1u) << "the program's own file takes the name";
+            }
         }
         Json::Value json;
         ASSERT_TRUE(ParseJson(run.out, json)) << run.out;
@@ -205,12 +224,14 @@ TEST_F(HostileTerminalCheck, ASettingsFileThatIsNoFileEndsQuicklyWithOneClearLin
     const fs::path fifo = ToFsPath(root_.File(L"settings.fifo"));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::wstring large = root_.Write(L"large.ini", "[test]\n" + std::string(2u << 20, ';'));
+    const std::wstring junk = root_.Write(L"junk.ini", std::string("[test]\nistest=1\n\0\0\xFF\x01", 20));
     const struct { const char* name; std::string path; const char* says; } kCases[] = {
         {"a pipe", fifo.string(), "not a regular file"},
         {"a device without end", "/dev/zero", "not a regular file"},
         {"a folder", WideToUtf8(root_.Path()), "not a regular file"},
         {"a missing file", WideToUtf8(root_.File(L"missing.ini")), "not found"},
         {"a huge file", WideToUtf8(large), "larger than 1048576 bytes"},
+        {"a file that is no text", WideToUtf8(junk), "neither UTF-8 nor UTF-16LE text"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);

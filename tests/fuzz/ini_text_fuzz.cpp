@@ -5,7 +5,9 @@
 // comment; a value without line breaks that reads back as written). It traps
 // when writing the key and reading it back, in the same text or after the
 // text went through a file, does not give the value, or when any other key
-// reads differently after the write or after a round trip through a file.
+// reads differently after the write or after a round trip through a file,
+// and when a file's bytes taken as text (UTF-8 or UTF-16LE) do not encode
+// back to the same bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -102,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string key =
         SaneName(bar1 == std::string_view::npos ? "" : command.substr(bar1 + 1, bar2 - bar1 - 1), true, "k");
     const std::string value = SaneValue(bar2 == std::string_view::npos ? "" : command.substr(bar2 + 1));
+
+    // Bytes taken as a settings file's text are written back as they were.
+    if (const std::optional<IniFileText> decoded = DecodeIniFile(text)) {
+        if (EncodeIniFile(decoded->text, decoded->encoding) != text) __builtin_trap();
+    }
 
     CIniText ini(text);
     const auto others = MentionedNames(text);

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/text_convert.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -88,6 +94,49 @@ TEST(SettingsFile, EmptyPathReadsDefaults) {
     EXPECT_EQ(SettingsReadInt(L"test", L"istest", 9), 1);
     EXPECT_EQ(SettingsReadString(L"set", L"language", L"cn"), L"en");
     SetSettingsFilePath(L"");
+}
+
+// What Notepad saves as "Unicode": UTF-16LE after the mark FF FE.
+std::string Utf16LeFile(std::string_view utf8) { return "\xFF\xFE" + Utf8ToUtf16Le(utf8); }
+
+// A settings file in each form it may come in: the saved language read from
+// it, then the language written into it. A file that is no text reads as
+// absent and is never rewritten.
+TEST(Profile, ReadsAndWritesSettingsFilesInTheirOwnEncoding) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* read;       // [set] language, "<default>" when none
+        std::string afterWrite;    // the file after writing language=de; empty: left as it was
+    } kCases[] = {
+        {"UTF-8", "[set]\nlanguage=en\n[test]\nistest=1\n", L"en", "[set]\nlanguage=de\n[test]\nistest=1\n"},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF[set]\nlanguage=en\n", L"en", "\xEF\xBB\xBF[set]\nlanguage=de\n"},
+        {"UTF-16LE with a mark", Utf16LeFile("[set]\nlanguage=\xE6\x97\xA5\n[test]\nistest=1\n"), L"\u65E5",
+         Utf16LeFile("[set]\nlanguage=de\n[test]\nistest=1\n")},
+        {"UTF-16LE with CRLF lines", Utf16LeFile("[set]\r\nlanguage=en\r\n"), L"en",
+         Utf16LeFile("[set]\nlanguage=de\n")},
+        {"zero bytes", std::string("[set]\nlanguage=en\n\0\0\0\x01", 22), L"<default>", ""},
+        {"malformed UTF-8", "[set]\nlanguage=en\n\xC3\x28\xFE", L"<default>", ""},
+        {"UTF-16LE without its mark", Utf8ToUtf16Le("[set]\nlanguage=en\n"), L"<default>", ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        ScopedTempFolder folder;
+        const std::wstring path = folder.Write(L"fitprobe.ini", c.bytes);
+        const LogCapture log;
+        EXPECT_EQ(ProfileReadString(L"set", L"language", L"<default>", path), c.read);
+        EXPECT_EQ(ProfileReadString(L"set", L"language", L"<default>", path), c.read) << "read again";
+        const bool isText = !c.afterWrite.empty();
+        EXPECT_EQ(ProfileWriteString(L"set", L"language", L"de", path), isText);
+        EXPECT_EQ(ReadWholeFile(path), isText ? c.afterWrite : c.bytes);
+        std::vector<std::string> expected;
+        if (!isText) {
+            const std::string file = WideToUtf8(path);
+            expected = {"settings file cannot be read (neither UTF-8 nor UTF-16LE text), read as absent: " + file,
+                        "settings file left as it is, it cannot be read: " + file};
+        }
+        EXPECT_EQ(log.Messages(), expected);
+    }
 }
 
 }  // namespace
