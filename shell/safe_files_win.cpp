@@ -128,39 +128,54 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-bool SetRenameInfo(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, DWORD flags, const std::wstring& target) {
-    std::vector<BYTE> storage(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+bool SetRenameInfo(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, DWORD flags, HANDLE folder,
+                   const std::wstring& name) {
+    std::vector<BYTE> storage(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
     // The flags share their place with ReplaceIfExists, which is all the
     // declaration shows below Windows 10 version 1607.
     std::memcpy(storage.data(), &flags, sizeof flags);
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::copy(target.begin(), target.end(), info->FileName);
+    info->RootDirectory = folder;
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), info->FileName);
     return SetFileInformationByHandle(file, infoClass, info, static_cast<DWORD>(storage.size())) != FALSE;
 }
 
-// Renames the open file over the target through its own handle, which stays
-// open. POSIX semantics replace a target that readers hold open (they keep
-// the old file); a system without them gets the classic rename, which such a
-// reader blocks for a moment. Either replaces a link at the target, never
-// what it points to.
-bool RenameOver(HANDLE file, const std::wstring& target) {
-    if (SetRenameInfo(file, kFileRenameInfoEx, FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS,
-                      target)) {
-        return true;
-    }
-    const DWORD posixError = GetLastError();
-    if (posixError != ERROR_INVALID_PARAMETER && posixError != ERROR_NOT_SUPPORTED &&
-        posixError != ERROR_INVALID_FUNCTION && posixError != ERROR_CALL_NOT_IMPLEMENTED) {
-        SetLastError(posixError);
+bool IsUnsupportedError(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+           error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// Renames the open file over `target` through its own handle, which stays
+// open. The new name is given relative to a handle on the target's folder,
+// checked below a root, so that a folder swapped for a junction after the
+// check cannot take the file elsewhere; a system that takes no such handle
+// (Wine) gets the full path. POSIX semantics replace a target that readers
+// hold open (they keep the old file); a system without them gets the
+// classic rename, which such a reader blocks for a moment. Each replaces a
+// link at the target, never what it points to.
+bool RenameOver(HANDLE file, const SplitPath& target, bool guarded) {
+    const auto folder = OpenAsItself(target.folder, FILE_TRAVERSE | FILE_ADD_FILE | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
+    if (!folder) return false;
+    if (guarded && !HandleIsAt(folder.Get(), target.folder)) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
         return false;
     }
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (SetRenameInfo(file, FileRenameInfo, TRUE, target)) return true;
-        const DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
-        Sleep(5);
+    const std::wstring fullPath = JoinPath(target.folder, target.name);
+    for (const HANDLE root : {folder.Get(), HANDLE{nullptr}}) {
+        const std::wstring& name = root != nullptr ? target.name : fullPath;
+        if (SetRenameInfo(file, kFileRenameInfoEx,
+                          FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS, root, name)) {
+            return true;
+        }
+        if (!IsUnsupportedError(GetLastError())) return false;
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            if (SetRenameInfo(file, FileRenameInfo, TRUE, root, name)) return true;
+            const DWORD error = GetLastError();
+            if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+            Sleep(5);
+        }
+        if (!IsUnsupportedError(GetLastError())) return false;
     }
     return false;
 }
@@ -217,7 +232,7 @@ bool ReplacePlantedEntry(const std::wstring& path, bool leaveFile) {
     std::wstring temporary;
     const auto file = NewTemporaryBeside(*split, temporary, true);
     if (!file) return false;
-    if (!RenameOver(file.Get(), path) || !HandleIsAt(file.Get(), path)) {
+    if (!RenameOver(file.Get(), *split, true) || !HandleIsAt(file.Get(), path)) {
         DeleteThroughHandle(file.Get());
         return false;
     }
@@ -386,7 +401,7 @@ bool ReplaceIn(const SplitPath& split, std::string_view bytes, const ReplaceFile
     // On disk before the rename, so that a power cut cannot leave the name
     // on an empty file.
     bool done = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) &&
-                RenameOver(file.Get(), JoinPath(split.folder, split.name));
+                RenameOver(file.Get(), split, guarded);
     const DWORD error = GetLastError();
     if (done && options.modified) {
         // Dated only under its own name: a temporary file always carries the

@@ -146,13 +146,19 @@ def fresh_outside(outside):
 
 
 def links_run(outside):
+    # The folders as a first run leaves them, copied back before each case.
+    shutil.rmtree(DATA, ignore_errors=True)
+    run("--no-download", "--lang", "en")
+    first_run = os.path.join(os.path.dirname(outside), os.path.basename(outside) + "-first-run")
+    shutil.rmtree(first_run, ignore_errors=True)
+    shutil.copytree(DATA, first_run)
     for name, kind, at, target, runs in link_cases(outside):
         shutil.rmtree(DATA, ignore_errors=True)
         if os.path.islink(DATA):
             os.remove(DATA)
         fresh_outside(outside)
         if at != DATA:
-            run("--no-download", "--lang", "en")  # the folders as a first run leaves them
+            shutil.copytree(first_run, DATA)
         plant(kind, at, target)
         before = snapshot(outside)
         code, output = run("--no-download", "--json", "--lang", "en")
@@ -170,6 +176,7 @@ def links_run(outside):
                   name + ": the crash's dump does not land outside (exit %d)" % crashed)
         if os.path.islink(DATA):
             os.remove(DATA)
+    shutil.rmtree(first_run, ignore_errors=True)
 
 
 class RedirectLoop(http.server.BaseHTTPRequestHandler):
