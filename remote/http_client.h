@@ -68,6 +68,13 @@ public:
 
 std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options = {});
 
+// Waits up to `limit` for the transfers that cancelled or timed-out requests
+// left running, true once none is left. Only WinINet leaves any (Wine does
+// not end a blocked call when its handles close); a thread that ends while
+// the process tears WinINet and the C runtime down can crash it on its way
+// out, so the process also waits a moment for them as it ends.
+bool WaitForAbandonedHttpTransfers(std::chrono::milliseconds limit);
+
 // A plain GET of the whole body as text, the body ending at its first zero
 // byte. Empty when the request fails. The HTTP status is not examined: an
 // error page's body is returned like any answer.

@@ -206,6 +206,9 @@ private:
 
 }  // namespace
 
+// A curl request runs on its caller's thread and leaves nothing behind.
+bool WaitForAbandonedHttpTransfers(std::chrono::milliseconds) { return true; }
+
 std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options) {
     return std::make_unique<CCurlHttpClient>(options);
 }

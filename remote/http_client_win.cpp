@@ -9,11 +9,13 @@
 // kHttpCancelPollInterval. When either fires, the caller closes the request's
 // handles, which makes WinINet end a blocked call on the transfer thread, and
 // returns at once; the transfer thread finishes on its own and only ever
-// touches the state it shares with the caller, which it co-owns.
+// touches the state it shares with the caller, which it co-owns. Its handle
+// goes to the abandoned transfers, which the process waits for as it ends.
 //
 // Redirects are followed here, not by WinINet, which follows any number of
 // them: at most kHttpMaxRedirects, and only to http and https addresses.
 #include <windows.h>
+#include <process.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -25,9 +27,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
+#include <vector>
 
 #include "remote/http_client.h"
 #include "shell/scoped_handle_win.h"
@@ -216,6 +217,47 @@ HttpResponse ReadAnswer(CTransferState& state) {
     return response;
 }
 
+// The threads of requests whose callers gave up on them.
+class CAbandonedTransfers {
+public:
+    static CAbandonedTransfers& Instance() {
+        static CAbandonedTransfers instance;
+        return instance;
+    }
+
+    // Forgets the threads that have ended meanwhile.
+    void Add(CKernelHandle thread) {
+        const std::lock_guard<std::mutex> guard(lock_);
+        std::erase_if(threads_, [](const CKernelHandle& t) { return WaitForSingleObject(t.Get(), 0) == WAIT_OBJECT_0; });
+        threads_.push_back(std::move(thread));
+    }
+
+    bool WaitAll(std::chrono::milliseconds limit) {
+        const auto giveUpAt = std::chrono::steady_clock::now() + limit;
+        const std::lock_guard<std::mutex> guard(lock_);
+        while (!threads_.empty()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                giveUpAt - std::chrono::steady_clock::now());
+            const DWORD waitMs = static_cast<DWORD>(std::max<long long>(left.count(), 0));
+            if (WaitForSingleObject(threads_.back().Get(), waitMs) != WAIT_OBJECT_0) return false;
+            threads_.pop_back();
+        }
+        return true;
+    }
+
+    // Runs among the process's last destructors: a moment for the threads
+    // still inside WinINet, then the process ends whatever they do.
+    ~CAbandonedTransfers() { WaitAll(kWaitAtExit); }
+
+private:
+    CAbandonedTransfers() = default;
+
+    static constexpr std::chrono::milliseconds kWaitAtExit{1'000};
+
+    std::mutex lock_;
+    std::vector<CKernelHandle> threads_;
+};
+
 // The transfer thread: opens the address, follows its redirects, reads the
 // answer, hands it over.
 void RunTransfer(const std::shared_ptr<CTransferState>& state) {
@@ -259,6 +301,21 @@ void RunTransfer(const std::shared_ptr<CTransferState>& state) {
     state->Finish(ReadAnswer(*state));
 }
 
+unsigned __stdcall TransferThreadMain(void* context) {
+    const std::unique_ptr<std::shared_ptr<CTransferState>> state(static_cast<std::shared_ptr<CTransferState>*>(context));
+    RunTransfer(*state);
+    return 0;
+}
+
+// The thread's handle, or none when no thread could start.
+CKernelHandle StartTransferThread(const std::shared_ptr<CTransferState>& state) {
+    auto context = std::make_unique<std::shared_ptr<CTransferState>>(state);
+    const uintptr_t thread = _beginthreadex(nullptr, 0, TransferThreadMain, context.get(), 0, nullptr);
+    if (thread == 0) return CKernelHandle();
+    context.release();  // the thread owns it now
+    return CKernelHandle(reinterpret_cast<HANDLE>(thread));
+}
+
 class CWinInetHttpClient final : public IHttpClient {
 public:
     explicit CWinInetHttpClient(const HttpClientOptions& options) : options_(options) {}
@@ -293,24 +350,26 @@ private:
         SetTimeoutOption(session, INTERNET_OPTION_RECEIVE_TIMEOUT, start.timeLimit);
         SetTimeoutOption(session, INTERNET_OPTION_SEND_TIMEOUT, start.timeLimit);
 
-        try {
-            std::thread(RunTransfer, state).detach();
-        } catch (const std::system_error&) {
-            return FailedHttpResponse(HttpFailure::TransferFailed);
-        }
+        CKernelHandle thread = StartTransferThread(state);
+        if (!thread) return FailedHttpResponse(HttpFailure::TransferFailed);
 
         std::unique_lock<std::mutex> guard(state->lock);
         for (;;) {
-            if (state->finished) return std::move(state->result);
-            if (IsHttpCancelRaised(options_.cancel)) {
+            if (state->finished) {
+                HttpResponse result = std::move(state->result);
+                guard.unlock();
+                // Finished is the thread's last act; its end is a moment away.
+                WaitForSingleObject(thread.Get(), INFINITE);
+                return result;
+            }
+            const bool cancelled = IsHttpCancelRaised(options_.cancel);
+            if (cancelled || std::chrono::steady_clock::now() >= giveUpAt) {
                 state->Abandon();
-                return FailedHttpResponse(HttpFailure::Cancelled);
+                guard.unlock();
+                CAbandonedTransfers::Instance().Add(std::move(thread));
+                return FailedHttpResponse(cancelled ? HttpFailure::Cancelled : HttpFailure::TimedOut);
             }
             const auto now = std::chrono::steady_clock::now();
-            if (now >= giveUpAt) {
-                state->Abandon();
-                return FailedHttpResponse(HttpFailure::TimedOut);
-            }
             state->finishedChanged.wait_for(guard, std::min<std::chrono::steady_clock::duration>(
                                                        kHttpCancelPollInterval, giveUpAt - now));
         }
@@ -323,4 +382,8 @@ private:
 
 std::unique_ptr<IHttpClient> CreateHttpClient(const HttpClientOptions& options) {
     return std::make_unique<CWinInetHttpClient>(options);
+}
+
+bool WaitForAbandonedHttpTransfers(std::chrono::milliseconds limit) {
+    return CAbandonedTransfers::Instance().WaitAll(limit);
 }

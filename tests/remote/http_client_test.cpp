@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/scoped_environment.h"
@@ -213,9 +214,9 @@ TEST(HttpRequestStart, TheDeadlineCutsTheTimeLimitAndARaisedFlagSendsNothing) {
 // to the return is printed, not asserted.
 TEST(HttpClientCancel, ARaisedFlagEndsTheRequestAsCancelled) {
     const ScopedNoProxy noProxy;
-    LoopbackHttpServer server;
-    server.Serve("/silent", {.neverAnswer = true});
-    server.Serve("/crawl", {.body = std::string(1000, 'c'), .pieceBytes = 1, .piecePause = 100ms});
+    auto server = std::make_unique<LoopbackHttpServer>();
+    server->Serve("/silent", {.neverAnswer = true});
+    server->Serve("/crawl", {.body = std::string(1000, 'c'), .pieceBytes = 1, .piecePause = 100ms});
     const struct { const char* name; const char* path; bool prefix; } kCases[] = {
         {"whole body, no answer", "/silent", false},
         {"prefix, no answer", "/silent", true},
@@ -228,8 +229,8 @@ TEST(HttpClientCancel, ARaisedFlagEndsTheRequestAsCancelled) {
         options.totalTimeout = 20'000ms;
         options.cancel = &cancel;
         const auto http = CreateHttpClient(options);
-        CallAfterRequest canceller(server, c.path, 200ms, [&] { cancel.store(true); });
-        const std::string url = server.BaseUrl() + c.path;
+        CallAfterRequest canceller(*server, c.path, 200ms, [&] { cancel.store(true); });
+        const std::string url = server->BaseUrl() + c.path;
         const HttpResponse response = c.prefix ? http->GetPrefix(url, 127) : http->Get(url);
         const auto returned = std::chrono::steady_clock::now();
         EXPECT_EQ(response.failure, HttpFailure::Cancelled);
@@ -237,6 +238,9 @@ TEST(HttpClientCancel, ARaisedFlagEndsTheRequestAsCancelled) {
                     static_cast<long long>((returned - canceller.Acted()) / 1us));
     }
     EXPECT_STREQ(HttpFailureText(HttpFailure::Cancelled), L"cancelled");
+    // Once the service is gone no transfer is left blocked.
+    server.reset();
+    EXPECT_TRUE(WaitForAbandonedHttpTransfers(10s));
 }
 
 }  // namespace
