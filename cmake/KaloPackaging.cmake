@@ -40,10 +40,13 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kalo.example/kalofitprobe/")
-# The libraries the programs link decide the Depends line. The probes name
+# The libraries the programs link decide the rest of the Depends line. The probes name
 # the graphics adapters from hwdata's pci.ids and libdrm's amdgpu.ids when
 # they are there, and fall back to the numbers without them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcurl is opened at run time, on the first download, so no linked library
+# names it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hwdata, libdrm-common")
 
 include(CPack)

@@ -1,25 +1,25 @@
 // libcurl client. curl reads the usual proxy variables (http_proxy,
 // https_proxy, all_proxy, no_proxy) on every transfer, which is what the
 // system proxy settings are on Linux.
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <mutex>
 
+#include "remote/curl_library_linux.h"
 #include "remote/http_client.h"
 
 namespace {
 
 struct EasyCleanup {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    const CurlLibrary* curl;
+    void operator()(CURL* handle) const { curl->easy_cleanup(handle); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
 
 struct MultiCleanup {
-    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+    const CurlLibrary* curl;
+    void operator()(CURLM* handle) const { curl->multi_cleanup(handle); }
 };
 using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
 
@@ -27,16 +27,17 @@ using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
 // on every path (before either handle is cleaned up).
 class CAttachedTransfer {
 public:
-    CAttachedTransfer(CURLM* multi, CURL* easy)
-        : multi_(multi), easy_(easy), attached_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
+    CAttachedTransfer(const CurlLibrary& curl, CURLM* multi, CURL* easy)
+        : curl_(curl), multi_(multi), easy_(easy), attached_(curl.multi_add_handle(multi, easy) == CURLM_OK) {}
     ~CAttachedTransfer() {
-        if (attached_) curl_multi_remove_handle(multi_, easy_);
+        if (attached_) curl_.multi_remove_handle(multi_, easy_);
     }
     CAttachedTransfer(const CAttachedTransfer&) = delete;
     CAttachedTransfer& operator=(const CAttachedTransfer&) = delete;
     bool IsAttached() const { return attached_; }
 
 private:
+    const CurlLibrary& curl_;
     CURLM* multi_;
     CURL* easy_;
     bool attached_;
@@ -51,13 +52,6 @@ constexpr int kCancelPollMs = static_cast<int>(kHttpCancelPollInterval.count());
 // the flag is seen, even in the middle of a long run of reads.
 int AbortWhenCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return IsHttpCancelRaised(static_cast<const std::atomic<bool>*>(context)) ? 1 : 0;
-}
-
-bool EnsureCurlInitialised() {
-    static std::once_flag once;
-    static CURLcode result = CURLE_FAILED_INIT;
-    std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
-    return result == CURLE_OK;
 }
 
 struct BodySink {
@@ -134,47 +128,48 @@ private:
         const HttpRequestStart start = StartHttpRequest(url, options_, deadline);
         if (start.failure != HttpFailure::None) return FailedHttpResponse(start.failure);
         const std::chrono::milliseconds limit = start.timeLimit;
-        if (!EnsureCurlInitialised()) return FailedHttpResponse(HttpFailure::TransferFailed);
-        const EasyHandle handle(curl_easy_init());
+        const CurlLibrary* lib = OpenCurlLibrary();
+        if (lib == nullptr) return FailedHttpResponse(HttpFailure::TransferFailed);
+        const EasyHandle handle(lib->easy_init(), EasyCleanup{lib});
         if (!handle) return FailedHttpResponse(HttpFailure::TransferFailed);
         CURL* curl = handle.get();
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, kHttpUserAgent);
+        lib->easy_setopt(curl, CURLOPT_URL, url.c_str());
+        lib->easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        lib->easy_setopt(curl, CURLOPT_USERAGENT, kHttpUserAgent);
         // Worker threads: time-outs must not rely on signals.
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+        lib->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        lib->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(std::min(options_.connectTimeout, limit).count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
+        lib->easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
         // Redirects are followed, as many as the Windows client follows, but
         // only over HTTP: an address handed out by the service must never make
         // the program read a local file or speak another protocol.
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(kHttpMaxRedirects));
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        lib->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        lib->easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(kHttpMaxRedirects));
+        lib->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        lib->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         if (!sink.prefixOnly) {
             // Refuses an announced oversize body before any of it arrives.
-            curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.limit));
+            lib->easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.limit));
         }
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+        lib->easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
+        lib->easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
         if (options_.cancel != nullptr) {
-            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AbortWhenCancelled);
-            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, options_.cancel);
+            lib->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+            lib->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AbortWhenCancelled);
+            lib->easy_setopt(curl, CURLOPT_XFERINFODATA, options_.cancel);
             // A cancelled (or timed-out) request must not wait at clean-up
             // for a name look-up still under way in curl's resolver thread;
             // that thread is left to finish on its own.
-            curl_easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L);
+            lib->easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L);
         }
 
-        const CURLcode result = RunTransfer(curl);
+        const CURLcode result = RunTransfer(*lib, curl);
         const bool stoppedAfterPrefix = result == CURLE_WRITE_ERROR && sink.prefixComplete;
         if (result != CURLE_OK && !stoppedAfterPrefix) return FailedHttpResponse(FailureOf(result, sink));
 
         HttpResponse response;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+        lib->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
         response.body = std::move(sink.body);
         return response;
     }
@@ -182,20 +177,20 @@ private:
     // curl_easy_perform, but with the waits cut into short polls so that a
     // raised cancel flag ends the request at once. curl's own time-outs still
     // apply: a poll returns early when one of its timers falls due.
-    CURLcode RunTransfer(CURL* curl) const {
-        const MultiHandle multi(curl_multi_init());
+    CURLcode RunTransfer(const CurlLibrary& lib, CURL* curl) const {
+        const MultiHandle multi(lib.multi_init(), MultiCleanup{&lib});
         if (!multi) return CURLE_OUT_OF_MEMORY;
-        const CAttachedTransfer transfer(multi.get(), curl);
+        const CAttachedTransfer transfer(lib, multi.get(), curl);
         if (!transfer.IsAttached()) return CURLE_FAILED_INIT;
         for (;;) {
             if (IsHttpCancelRaised(options_.cancel)) return CURLE_ABORTED_BY_CALLBACK;
             int running = 0;
-            if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
+            if (lib.multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
             if (running == 0) break;
-            if (curl_multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr) != CURLM_OK) return CURLE_FAILED_INIT;
+            if (lib.multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr) != CURLM_OK) return CURLE_FAILED_INIT;
         }
         int queued = 0;
-        while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        while (const CURLMsg* message = lib.multi_info_read(multi.get(), &queued)) {
             if (message->msg == CURLMSG_DONE && message->easy_handle == curl) return message->data.result;
         }
         return CURLE_FAILED_INIT;

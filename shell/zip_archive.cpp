@@ -296,10 +296,21 @@ int CZipArchive::UnpackToBuffer(int index, std::span<std::byte> buffer) const {
     return Crc32(output) == record.crc ? kZipOk : kZipCrcMismatch;
 }
 
+bool CZipArchive::FileHoldsRecord(const std::wstring& path, const Record& record) {
+    if (record.uncompressedSize > std::numeric_limits<size_t>::max()) return false;
+    const FileReadResult current = ReadFileBounded(path, static_cast<size_t>(record.uncompressedSize));
+    if (!current.ok() || current.bytes.size() != record.uncompressedSize) return false;
+    return Crc32({reinterpret_cast<const unsigned char*>(current.bytes.data()), current.bytes.size()}) == record.crc;
+}
+
 int CZipArchive::UnpackToFile(int index, const std::wstring& path) const {
     ZipEntry entry;
     if (const int found = GetEntry(index, entry); found != kZipOk) return found;
     if (entry.isFolder) return CreateDirectoryTree(path, false) ? kZipOk : kZipCreateFolderFailed;
+
+    // The size and CRC the directory records decide without inflating that
+    // a file already holds the entry, so that an ordinary start only reads.
+    if (FileHoldsRecord(path, entries_[static_cast<size_t>(index)])) return kZipOk;
 
     std::vector<std::byte> bytes(static_cast<size_t>(entry.uncompressedSize));
     if (const int unpacked = UnpackToBuffer(index, bytes); unpacked != kZipOk) return unpacked;

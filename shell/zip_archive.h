@@ -75,9 +75,9 @@ public:
     int UnpackToBuffer(int index, std::span<std::byte> buffer) const;
     // Unpacks to the path, creating missing folders and replacing an existing
     // file in one step (a reader never sees half a file) with the entry's
-    // modification time; a file that already holds the entry's bytes is left
-    // as it is. A folder entry only creates the folder. On failure
-    // LastSystemError() says why.
+    // modification time; a file that already holds the entry's bytes (by
+    // size and CRC) is left as it is, without inflating the entry. A folder
+    // entry only creates the folder. On failure LastSystemError() says why.
     int UnpackToFile(int index, const std::wstring& path) const;
 
 private:
@@ -97,6 +97,8 @@ private:
     int CheckRecord(const Record& record) const;
     int LocateData(const Record& record, uint64_t& dataOffset) const;
     ZipEntry MakeEntry(int index) const;
+    // Whether the file at the path has the record's size and CRC.
+    static bool FileHoldsRecord(const std::wstring& path, const Record& record);
 
     const unsigned char* data_ = nullptr;
     uint64_t dataEnd_ = 0;  // member data never reaches into the central directory

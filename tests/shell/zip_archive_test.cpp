@@ -228,6 +228,30 @@ TEST(ZipArchive, UnpackingToFilesCreatesFoldersAndReplacesFiles) {
     EXPECT_EQ(ReadWholeFile(fresh), kText);
 }
 
+TEST(ZipArchive, OnlyAFileWithOtherBytesIsRewritten) {
+    ScopedTempFolder folder;
+    const std::string archive = BuildZip({ZipFile("pack.lang", kText)});
+    CZipArchive zip;
+    ASSERT_EQ(zip.Open(archive.data(), archive.size()), kZipOk);
+    std::string sameSize(kText);
+    sameSize.back() ^= 1;
+    const struct { const char* name; std::string before; bool rewritten; } kCases[] = {
+        {"the entry's bytes", kText, false},
+        {"as long, one bit apart", sameSize, true},
+        {"the entry's bytes and more", std::string(kText) + "x", true},
+        {"a prefix", std::string(kText).substr(1), true},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring target = folder.Write(L"pack.lang", c.before);
+        const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+        fs::last_write_time(ToFsPath(target), old);
+        EXPECT_EQ(zip.UnpackToFile(0, target), kZipOk);
+        EXPECT_EQ(ReadWholeFile(target), kText);
+        EXPECT_EQ(fs::last_write_time(ToFsPath(target)) != old, c.rewritten);
+    }
+}
+
 TEST(ZipArchive, AFailedUnpackLeavesTheOldFile) {
     ScopedTempFolder folder;
     const std::wstring target = folder.Write(L"pack.lang", "previous pack");
