@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   python3 zip unzip gdb
-  librsvg2-bin fonts-noto-cjk python3-fonttools
+  librsvg2-bin optipng fonts-noto-cjk python3-fonttools
   hwdata libdrm-common
   qt6-base-dev fonts-dejavu-core
   xvfb xdotool x11-apps

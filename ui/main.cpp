@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/kalo_base.h"
+#include "app/program_identity.h"
 #include "app/settings_location.h"
 #include "app/startup.h"
 #include "remote/config_service.h"
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
                      "run kalofitprobe-cli for the check in a terminal.\n",
                      noDisplay.c_str());
         return kNoDisplayExitCode;
+    }
+    // Decoded on another core meanwhile, the first frame's large images.
+    if (ui::CSkinResources* skin = ui::SharedSkin(kArchiveType, kSkinArchiveId)) {
+        skin->Prefetch(ui::MainWindow::FirstFrameImages());
     }
     // The embedded faces first: every message from here on is drawn in them.
     const std::vector<std::wstring> fontFailures = ui::RegisterEmbeddedFonts(*host);

@@ -48,14 +48,15 @@ struct Size {
 };
 
 // Walks the chunks (CRCs checked), inflates the image data and checks every
-// row: an 8-bit RGBA or RGB image that unpacks to exactly its rows, each
-// starting with a known filter type. Gives the size, or nothing when any of
+// row: an 8-bit RGBA, RGB or grey-and-alpha image, or one with a palette,
+// that unpacks to exactly its rows, each starting with a known filter type. Gives the size, or nothing when any of
 // that fails.
 std::optional<Size> DecodePng(std::span<const std::byte> png) {
     static const unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (png.size() < 8 + 25 || std::memcmp(png.data(), kSignature, 8) != 0) return std::nullopt;
     Size size;
     int channels = 0;
+    int depth = 0;
     std::vector<unsigned char> data;
     bool ended = false;
     for (size_t at = 8; !ended;) {
@@ -67,11 +68,14 @@ std::optional<Size> DecodePng(std::span<const std::byte> png) {
         const std::string name(reinterpret_cast<const char*>(type), 4);
         const auto body = png.subspan(at + 8, length);
         if (name == "IHDR") {
-            if (length != 13 || std::to_integer<int>(body[8]) != 8) return std::nullopt;
+            if (length != 13) return std::nullopt;
             size = {Be32(body, 0), Be32(body, 4)};
+            depth = std::to_integer<int>(body[8]);
             const int colour = std::to_integer<int>(body[9]);
-            channels = colour == 6 ? 4 : colour == 2 ? 3 : 0;
-            if (channels == 0 || std::to_integer<int>(body[12]) != 0) return std::nullopt;  // not interlaced
+            // RGBA, RGB, a palette (the images with few colours), grey with alpha.
+            channels = colour == 6 ? 4 : colour == 2 ? 3 : colour == 3 ? 1 : colour == 4 ? 2 : 0;
+            const bool depthFits = colour == 3 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8) : depth == 8;
+            if (channels == 0 || !depthFits || std::to_integer<int>(body[12]) != 0) return std::nullopt;  // not interlaced
         } else if (name == "IDAT") {
             const auto* bytes = reinterpret_cast<const unsigned char*>(body.data());
             data.insert(data.end(), bytes, bytes + length);
@@ -81,7 +85,7 @@ std::optional<Size> DecodePng(std::span<const std::byte> png) {
         at += 12 + length;
     }
     if (size.width == 0 || size.height == 0 || size.width > 8192 || size.height > 8192) return std::nullopt;
-    const size_t stride = 1 + size_t{size.width} * channels;
+    const size_t stride = 1 + (size_t{size.width} * channels * depth + 7) / 8;
     std::vector<unsigned char> pixels(stride * size.height + 1);
     uLongf unpacked = pixels.size();
     if (uncompress(pixels.data(), &unpacked, data.data(), data.size()) != Z_OK) return std::nullopt;

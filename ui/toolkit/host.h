@@ -159,6 +159,9 @@ public:
     virtual ImagePtr DecodeImageAtScale(std::span<const std::byte> bytes, int scale) {
         return scale == 1 ? DecodeImage(bytes) : nullptr;
     }
+    // Whether the two calls above may run on any thread, beside the window
+    // thread's own work.
+    virtual bool DecodesOnAnyThread() const { return false; }
     // Registers font file bytes for this process only; the family name the
     // font declares (the first, when it declares several). Empty when the
     // bytes are no font. The first registered face also draws every family

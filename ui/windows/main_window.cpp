@@ -51,6 +51,10 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::IsChecking() const { return checkWorker_ && checkWorker_->IsRunning(); }
 
+std::vector<std::wstring> MainWindow::FirstFrameImages() {
+    return {L"image/bg_shadow.png", L"image/bk_welcome.png"};
+}
+
 void MainWindow::InitWindow() {
     GetHostWindow()->SetProgramIcon(kIconId);
     languages_ = CKALOBase::Instance().LangConfig().LanguageList();

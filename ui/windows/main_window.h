@@ -25,6 +25,10 @@ public:
     // one in tests.
     void LoadResultUI(const CheckReport& report);
     bool IsChecking() const;
+    // The images of the first frame that take longest to decode: the
+    // shadow and the welcome page's background (some 3 MB of pixels each),
+    // for the skin to decode while the fonts load and the window is built.
+    static std::vector<std::wstring> FirstFrameImages();
 
 protected:
     std::wstring GetWindowClassName() const override { return L"KALOFitProbeMainWnd"; }

@@ -1,6 +1,6 @@
 // The host contract on the platform's real host (Qt offscreen on Linux,
 // Win32 on Windows): timers, modal runs, tasks posted from other threads and
-// transparent windows.
+// transparent windows; skin images decoded ahead on the host.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/program_identity.h"
+#include "shell/embedded_resource.h"
+#include "tests/support/log_capture.h"
 #include "tests/ui/support/host_fixture.h"
+#include "ui/toolkit/skin_resources.h"
 
 namespace ui::test {
 namespace {
@@ -81,6 +85,29 @@ TEST(HostWindow, TransparentScreenshotKeepsUnpaintedPixelsClear) {
     EXPECT_EQ(shot.pixels[40 * 120 + 30], 0xFFD24128u);
     EXPECT_EQ(shot.AlphaAt(90, 40), 0);
     EXPECT_FALSE(window->SaveScreenshot(L"/nonexistent-folder/shot.png"));
+}
+
+TEST(SkinPrefetch, GivesTheImagesOfFirstUseAndLogsAMissingOneOnce) {
+    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
+    ASSERT_TRUE(archive);
+    const std::vector<std::wstring> paths{L"image/bg_shadow.png", L"image/bk_welcome.png", L"image/none.png"};
+    LogCapture log;
+    CSkinResources plain(TestHost(), *archive);
+    CSkinResources ahead(TestHost(), *archive);
+    ahead.Prefetch(paths);
+    ahead.Prefetch(paths);  // once per object: the second does nothing
+    for (const std::wstring& path : paths) {
+        const ImagePtr expected = plain.GetImage(path);
+        const ImagePtr image = ahead.GetImage(path);
+        ASSERT_EQ(image == nullptr, expected == nullptr);
+        if (image) {
+            EXPECT_EQ(image->PixelSize(), expected->PixelSize());
+        }
+        EXPECT_EQ(ahead.GetImage(path), image) << "decoded once";
+    }
+    EXPECT_EQ(log.Messages().size(), 2u) << "the missing image, once for each skin";
+    // Destroyed while its prefetch may still run.
+    CSkinResources(TestHost(), *archive).Prefetch(paths);
 }
 
 }  // namespace

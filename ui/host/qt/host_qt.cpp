@@ -33,6 +33,8 @@ public:
     ImagePtr DecodeImageAtScale(std::span<const std::byte> bytes, int scale) override {
         return DecodePng(bytes, scale);
     }
+    // A QImage decoded from bytes touches nothing the window thread holds.
+    bool DecodesOnAnyThread() const override { return true; }
     std::wstring RegisterPrivateFont(std::span<const std::byte> bytes) override { return fonts_.Register(bytes); }
     void AliasFontFamily(const std::wstring& layoutFamily, const std::wstring& faceFamily) override {
         fonts_.Alias(layoutFamily, faceFamily);
