@@ -12,7 +12,7 @@ packages=(
   python3 zip unzip gdb
   librsvg2-bin optipng fonts-noto-cjk python3-fonttools
   hwdata libdrm-common
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev libfontconfig-dev fonts-dejavu-core
   xvfb xdotool x11-apps
   dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream man-db

@@ -80,7 +80,10 @@ CQtHost*& TheHost() {
 
 IHost& CreatePlatformHost(int& argc, char** argv) {
     auto& host = qt::TheHost();
-    if (!host) host = new qt::CQtHost(argc, argv);
+    if (!host) {
+        const qt::CFontConfigPreload fontConfig;
+        host = new qt::CQtHost(argc, argv);
+    }
     return *host;
 }
 

@@ -1,13 +1,28 @@
 #include "ui/host/qt/host_qt_fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QByteArray>
 #include <QFontDatabase>
 #include <algorithm>
 #include <climits>
+#include <system_error>
 
 #include "ui/host/qt/host_qt_convert.h"
 
 namespace ui::qt {
+
+CFontConfigPreload::CFontConfigPreload() {
+    try {
+        thread_ = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // Qt loads the configuration itself then, on first use.
+    }
+}
+
+CFontConfigPreload::~CFontConfigPreload() {
+    if (thread_.joinable()) thread_.join();
+}
 
 std::wstring CQtFonts::Register(std::span<const std::byte> bytes) {
     if (bytes.empty() || bytes.size() > INT_MAX) return {};

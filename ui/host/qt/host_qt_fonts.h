@@ -9,10 +9,26 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <thread>
 
 #include "ui/toolkit/canvas.h"
 
 namespace ui::qt {
+
+// Loads the system's font configuration (some 3 ms of reading its files and
+// caches) on a thread of its own for as long as the object lives, so that it
+// happens while the caller connects to the display; Qt's font database then
+// finds it loaded. Fontconfig sets itself up safely from any thread.
+class CFontConfigPreload {
+public:
+    CFontConfigPreload();
+    ~CFontConfigPreload();
+    CFontConfigPreload(const CFontConfigPreload&) = delete;
+    CFontConfigPreload& operator=(const CFontConfigPreload&) = delete;
+
+private:
+    std::thread thread_;
+};
 
 class CQtFonts {
 public:
