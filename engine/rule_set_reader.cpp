@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "engine/matching.h"
 #include "shell/json.h"
@@ -53,13 +54,8 @@ std::wstring MemberFault(const char* key, const char* fault) {
     return L"body." + Utf8ToWide(key) + L" " + Utf8ToWide(fault);
 }
 
-}  // namespace
-
-std::wstring RuleSetDocumentFault(std::string_view text) {
-    // The loader stops at a 0xFF byte; judge what it will see.
-    text = text.substr(0, text.find('\xFF'));
-    Json::Value root;
-    if (!ParseJson(text, root)) return L"not JSON";
+// RuleSetDocumentFault of a parsed document.
+std::wstring ParsedDocumentFault(const Json::Value& root) {
     if (!root.isObject()) return L"the root is not an object";
     const Json::Value* body = JsonMember(root, "body");
     if (body == nullptr) return L"body is missing";
@@ -81,24 +77,43 @@ std::wstring RuleSetDocumentFault(std::string_view text) {
     return {};
 }
 
+// The copies in the order they are looked at: the download cache (unless
+// localConfig), then the program folder's, then the temporary folder's.
+std::vector<std::wstring> CandidatePaths(const RuleSetCandidates& candidates) {
+    std::vector<std::wstring> paths;
+    if (!candidates.localConfig && !candidates.downloadCache.empty()) paths.push_back(candidates.downloadCache);
+    for (const std::wstring& folder : {candidates.programFolder, candidates.tempFolder}) {
+        if (!folder.empty()) paths.push_back(JoinPath(folder, kRuleSetFileName));
+    }
+    return paths;
+}
+
+void LogIncompleteCopy(const std::wstring& fault, const std::wstring& path) {
+    CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file is not a complete rule set (%ls). file=%ls",
+                           fault.c_str(), path.c_str());
+}
+
+}  // namespace
+
+std::wstring RuleSetDocumentFault(std::string_view text) {
+    // The loader stops at a 0xFF byte; judge what it will see.
+    text = text.substr(0, text.find('\xFF'));
+    Json::Value root;
+    if (!ParseJson(text, root)) return L"not JSON";
+    return ParsedDocumentFault(root);
+}
+
 bool IsRuleSetDocument(std::string_view text) { return RuleSetDocumentFault(text).empty(); }
 
 bool IsUsableRuleSetCopy(std::string_view text, const std::wstring& path) {
     const std::wstring fault = RuleSetDocumentFault(text);
     if (fault.empty()) return true;
-    CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file is not a complete rule set (%ls). file=%ls",
-                           fault.c_str(), path.c_str());
+    LogIncompleteCopy(fault, path);
     return false;
 }
 
 std::wstring ChooseDocument(const RuleSetCandidates& candidates, const DocumentTest& accept, const char* logTag) {
-    const std::wstring paths[] = {
-        candidates.localConfig ? std::wstring{} : candidates.downloadCache,
-        candidates.programFolder.empty() ? std::wstring{} : JoinPath(candidates.programFolder, kRuleSetFileName),
-        candidates.tempFolder.empty() ? std::wstring{} : JoinPath(candidates.tempFolder, kRuleSetFileName),
-    };
-    for (const std::wstring& path : paths) {
-        if (path.empty()) continue;
+    for (const std::wstring& path : CandidatePaths(candidates)) {
         const auto text = ReadRuleSetDocumentText(path, logTag);
         if (text && accept(*text, path)) return path;
     }
@@ -160,10 +175,22 @@ bool LoadRuleSetFile(const std::wstring& path, RuleSet& rules) {
 }
 
 std::wstring ReadRuleSet(const RuleSetCandidates& candidates, RuleSet& rules) {
-    const std::wstring path = ChooseDocument(candidates, IsUsableRuleSetCopy, kLogTag);
-    if (path.empty()) {
-        CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file does not exists or is invalid");
-        return {};
+    // Each copy is read and parsed once, so that the copy judged complete is
+    // the one loaded, even where another process replaces the file meanwhile.
+    for (const std::wstring& path : CandidatePaths(candidates)) {
+        const auto text = ReadRuleSetDocumentText(path, kLogTag);
+        if (!text) continue;
+        Json::Value root;
+        const std::wstring fault = ParseJson(*text, root) ? ParsedDocumentFault(root) : L"not JSON";
+        if (!fault.empty()) {
+            LogIncompleteCopy(fault, path);
+            continue;
+        }
+        RuleSet loaded;
+        LoadRuleSetBody(root, loaded, path);
+        rules = std::move(loaded);
+        return path;
     }
-    return LoadRuleSetFile(path, rules) ? path : std::wstring{};
+    CCTLog::Instance().Log(LogLevel::Error, kLogTag, L"config file does not exists or is invalid");
+    return {};
 }

@@ -29,6 +29,7 @@
 #include <ctime>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <string>
 
 #include "shell/crash_dump.h"
@@ -523,7 +524,11 @@ bool InstallCrashDumpHandler(const CrashDumpPlace& place) {
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (memory == MAP_FAILED) return false;
     madvise(memory, sizeof(CrashArena), MADV_DONTDUMP);  // the kernel's own dumps skip it too
-    CrashArena* arena = new (memory) CrashArena;
+    // The fresh mapping's zero pages are the arena's initial state (every
+    // member starts at zero). Constructing it would write megabytes and fault
+    // every page in at each start; an aggregate lives in the mapping as it is.
+    static_assert(std::is_aggregate_v<CrashArena>);
+    CrashArena* arena = std::launder(reinterpret_cast<CrashArena*>(memory));
     arena->auxvSize = ReadProcFile("/proc/self/auxv", arena->auxv, kAuxvBytes);
 
     std::memcpy(g_state.dataFolder, folderBytes.c_str(), folderBytes.size() + 1);
