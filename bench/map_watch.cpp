@@ -77,9 +77,20 @@ int main(int argc, char** argv) {
     }
     double mapMs = -1;
     xcb_window_t window = 0;
+    // A program that never maps a window is ended after 20 s.
     while (window == 0) {
-        xcb_generic_event_t* event = xcb_wait_for_event(x);
-        if (event == nullptr) return 3;
+        if (xcb_connection_has_error(x)) return 3;
+        xcb_generic_event_t* event = xcb_poll_for_event(x);
+        if (event == nullptr) {
+            if (MillisecondsSince(start) > 20'000) {
+                kill(child, SIGKILL);
+                waitpid(child, nullptr, 0);
+                std::printf("map_ms -1 first_frame_ms -1 peak_kb -1\n");
+                return 1;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            continue;
+        }
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
             mapMs = MillisecondsSince(start);

@@ -3,33 +3,50 @@
 window (bench/bare_window.cpp) on the same virtual display, started in
 turn, each start timed by bench/map_watch.cpp from exec to the map of its
 window and to its first painted frame. The windowed program's peak memory
-is read after one check (Enter presses "Check now"; no download); the bare
-window's after its first frame. Then the terminal check against
-`neofetch --stdout`, when that is installed.
+is read after one check (Enter presses "Check now"; the service address
+refuses at once); the bare window's after its first frame. Then the
+terminal check without and with a download (from a loopback service that
+answers every request with 404), against `neofetch --stdout` when that is
+installed. With --wine, the Windows build's window under Wine against a
+bare layered Win32 window (bench/bare_window_win.cpp), timed the same way.
 
-Usage: bench/window_start.py <build folder> [runs]   (a release build:
-build/release). Prints medians and ratios. A benchmark, not a test."""
+Usage: bench/window_start.py <build folder> [runs] [--baseline <build folder>]
+                             [--wine <Windows build folder>]
+The build folder is a release build (build/release); a baseline build (an
+older commit's) adds its programs' rows, started in the same turns. Prints
+medians and ratios. A benchmark, not a test."""
 
+import argparse
+import http.server
 import os
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
-BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/release")
-RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 12
-PROGRAM = os.path.join(BUILD, "bin", "kalofitprobe")
-CLI = os.path.join(BUILD, "bin", "kalofitprobe-cli")
+ARGS = argparse.ArgumentParser(prog="window_start.py")
+ARGS.add_argument("build", nargs="?", default="build/release")
+ARGS.add_argument("runs", nargs="?", type=int, default=12)
+ARGS.add_argument("--baseline")
+ARGS.add_argument("--wine")
+OPTIONS = ARGS.parse_args()
+BUILD = os.path.abspath(OPTIONS.build)
+RUNS = OPTIONS.runs
 BARE = os.path.join(BUILD, "bench", "kalo_bare_window")
 WATCH = os.path.join(BUILD, "bench", "kalo_map_watch")
 
 
-def watched(program, env, check):
+def programs(build):
+    return os.path.join(build, "bin", "kalofitprobe"), os.path.join(build, "bin", "kalofitprobe-cli")
+
+
+def watched(command, env, check, hold_ms=300):
     """One start: (map ms, first-frame ms, peak kB)."""
-    watch = subprocess.Popen([WATCH, "--hold-ms", "2500" if check else "300", program], env=env,
-                             stdout=subprocess.PIPE, text=True)
+    watch = subprocess.Popen([WATCH, "--hold-ms", "2500" if check else str(hold_ms)] + command, env=env,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     first = watch.stdout.readline()  # "pid N", once the first frame is there
     if check and first.startswith("pid"):
         time.sleep(0.3)
@@ -40,35 +57,75 @@ def watched(program, env, check):
     return float(values["map_ms"]), float(values["first_frame_ms"]), int(values["peak_kb"])
 
 
-def table(name, samples):
+def medians(samples):
     maps, frames, peaks = zip(*samples)
-    return name, statistics.median(maps), statistics.median(frames), statistics.median(peaks) / 1024
+    return statistics.median(maps), statistics.median(frames), statistics.median(peaks) / 1024
 
 
-def window_figures():
-    scratch = tempfile.mkdtemp()
-    display = ":%d" % (90 + os.getpid() % 50)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                            stderr=subprocess.DEVNULL)
-    time.sleep(1)
-    env = dict(os.environ, DISPLAY=display, XDG_DATA_HOME=os.path.join(scratch, "data"),
-               XDG_RUNTIME_DIR=scratch, KALO_CONFIG_SERVICE_URL="http://127.0.0.1:9")
-    os.chmod(scratch, 0o700)
-    try:
-        watched(PROGRAM, env, False)  # the first start unpacks into a fresh folder
-        ours, bare = [], []
-        for _ in range(RUNS):  # interleaved, so that both meet the same machine
-            bare.append(watched(BARE, env, False))
-            ours.append(watched(PROGRAM, env, True))
-    finally:
-        xvfb.terminate()
-        shutil.rmtree(scratch, ignore_errors=True)
-    rows = [table("bare Qt window", bare), table("kalofitprobe", ours)]
-    print("%-16s %10s %14s %10s" % ("", "exec→map", "exec→frame", "peak"))
-    for name, m, f, p in rows:
-        print("%-16s %8.1f ms %11.1f ms %7.1f MB" % (name, m, f, p))
-    print("%-16s %9.2f × %12.2f × %8.2f ×" % ("ratio", rows[1][1] / rows[0][1], rows[1][2] / rows[0][2],
-                                            rows[1][3] / rows[0][3]))
+def print_window_table(rows):
+    print("%-22s %10s %14s %10s" % ("", "exec→map", "exec→frame", "peak"))
+    for name, (m, f, p) in rows:
+        print("%-22s %8.1f ms %11.1f ms %7.1f MB" % (name, m, f, p))
+    floor = rows[0][1]
+    for name, (m, f, p) in rows[1:]:
+        print("%-22s %9.2f × %12.2f × %8.2f ×" % ("ratio " + name, m / floor[0], f / floor[1], p / floor[2]))
+
+
+class VirtualDisplay:
+    def __init__(self):
+        self.scratch = tempfile.mkdtemp()
+        os.chmod(self.scratch, 0o700)
+        self.display = ":%d" % (90 + os.getpid() % 50)
+        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                                       stderr=subprocess.DEVNULL)
+        time.sleep(1)
+
+    def environment(self, data):
+        return dict(os.environ, DISPLAY=self.display, XDG_DATA_HOME=os.path.join(self.scratch, data),
+                    XDG_RUNTIME_DIR=self.scratch, KALO_CONFIG_SERVICE_URL="http://127.0.0.1:9")
+
+    def close(self):
+        self.server.terminate()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+
+def window_figures(display):
+    contenders = [("kalofitprobe", programs(BUILD)[0], display.environment("data"))]
+    if OPTIONS.baseline:
+        contenders.append(("baseline kalofitprobe", programs(OPTIONS.baseline)[0], display.environment("baseline")))
+    for _, program, env in contenders:
+        watched([program], env, False)  # the first start unpacks into a fresh folder
+    bare, ours = [], {name: [] for name, _, _ in contenders}
+    for _ in range(RUNS):  # interleaved, so that all meet the same machine
+        bare.append(watched([BARE], display.environment("data"), False))
+        for name, program, env in contenders:
+            ours[name].append(watched([program], env, True))
+    print_window_table([("bare Qt window", medians(bare))] + [(name, medians(ours[name])) for name, _, _ in contenders])
+
+
+def wine_figures(display):
+    windows = os.path.abspath(OPTIONS.wine)
+    wine = shutil.which("wine64") or shutil.which("wine") or "/usr/lib/wine/wine64"
+    env = dict(display.environment("data"), WINEDEBUG="-all", WINEPREFIX=os.path.join(windows, "wineprefix"))
+    server = os.path.join(os.path.dirname(os.path.realpath(wine)), "wineserver")
+    subprocess.run([server, "-p"], env=env)  # one server for every start, as a desktop session has
+    subprocess.run([wine, "wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bare_exe = os.path.join(windows, "bench", "kalo_bare_window.exe")
+    program = os.path.join(windows, "bin", "kalofitprobe.exe")
+    watched([wine, program], env, False, 1000)
+    bare, ours = [], []
+    for _ in range(max(3, RUNS // 2)):
+        bare.append(watched([wine, bare_exe], env, False, 1000))
+        ours.append(watched([wine, program], env, False, 1000))
+    subprocess.run([server, "-k"], env=env)
+    # A start whose window never showed (map_watch gave up) has no figures.
+    bare = [sample for sample in bare if sample[1] >= 0]
+    ours = [sample for sample in ours if sample[1] >= 0]
+    if not bare or not ours:
+        print("under Wine: no window showed (%d and %d starts with figures)" % (len(bare), len(ours)))
+        return
+    print("under Wine (peak: the Wine process of the program, without the server)")
+    print_window_table([("bare Win32 window", medians(bare)), ("kalofitprobe.exe", medians(ours))])
 
 
 def median_run_ms(command, env, runs):
@@ -80,24 +137,52 @@ def median_run_ms(command, env, runs):
     return statistics.median(times)
 
 
+class NotFound(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_response(404)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def log_message(self, *args):
+        pass
+
+
 def terminal_figures():
     scratch = tempfile.mkdtemp()
     os.chmod(scratch, 0o700)
-    env = dict(os.environ, XDG_DATA_HOME=os.path.join(scratch, "data"), XDG_RUNTIME_DIR=scratch)
+    service = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
+    threading.Thread(target=service.serve_forever, daemon=True).start()
+    builds = [("kalofitprobe-cli", BUILD)] + ([("baseline", OPTIONS.baseline)] if OPTIONS.baseline else [])
     try:
-        subprocess.run([CLI, "--no-download", "--json"], env=env, stdout=subprocess.DEVNULL)
-        check = median_run_ms([CLI, "--no-download", "--json"], env, RUNS * 2)
-        version = median_run_ms([CLI, "--version"], env, RUNS * 2)
-        print("terminal check --no-download --json: %.1f ms (--version %.1f ms)" % (check, version))
+        checks = {}
+        for name, build in builds:
+            cli = programs(build)[1]
+            env = dict(os.environ, XDG_DATA_HOME=os.path.join(scratch, name), XDG_RUNTIME_DIR=scratch,
+                       KALO_CONFIG_SERVICE_URL="http://127.0.0.1:%d" % service.server_port)
+            subprocess.run([cli, "--no-download", "--json"], env=env, stdout=subprocess.DEVNULL)
+            checks[name] = median_run_ms([cli, "--no-download", "--json"], env, RUNS * 2)
+            version = median_run_ms([cli, "--version"], env, RUNS * 2)
+            download = median_run_ms([cli, "--json"], env, RUNS * 2)
+            print("%-16s --no-download --json %.1f ms, --version %.1f ms, --json with a download %.1f ms"
+                  % (name, checks[name], version, download))
         if shutil.which("neofetch"):
-            neofetch = median_run_ms(["neofetch", "--stdout"], env, RUNS)
-            print("neofetch --stdout: %.1f ms; ratio %.3f ×" % (neofetch, check / neofetch))
+            neofetch = median_run_ms(["neofetch", "--stdout"], dict(os.environ), RUNS)
+            for name, check in checks.items():
+                print("%-16s against neofetch --stdout (%.1f ms): %.3f ×" % (name, neofetch, check / neofetch))
         else:
             print("neofetch not installed: no ratio")
     finally:
+        service.shutdown()
         shutil.rmtree(scratch, ignore_errors=True)
 
 
 if __name__ == "__main__":
-    window_figures()
+    sys.stdout.reconfigure(line_buffering=True)
+    screen = VirtualDisplay()
+    try:
+        window_figures(screen)
+        if OPTIONS.wine:
+            wine_figures(screen)
+    finally:
+        screen.close()
     terminal_figures()
