@@ -51,7 +51,7 @@ def watched(command, env, check, hold_ms=300):
     if check and first.startswith("pid"):
         time.sleep(0.3)
         subprocess.run(["xdotool", "key", "Return"], env=env)
-    last = watch.stdout.read().split()
+    last = (first if first.startswith("map_ms") else watch.stdout.read()).split()
     watch.wait()
     values = dict(zip(last[0::2], last[1::2]))
     return float(values["map_ms"]), float(values["first_frame_ms"]), int(values["peak_kb"])
@@ -106,7 +106,9 @@ def window_figures(display):
 def wine_figures(display):
     windows = os.path.abspath(OPTIONS.wine)
     wine = shutil.which("wine64") or shutil.which("wine") or "/usr/lib/wine/wine64"
-    env = dict(display.environment("data"), WINEDEBUG="-all", WINEPREFIX=os.path.join(windows, "wineprefix"))
+    # A prefix of its own: the tests' prefix draws with Wine's null driver.
+    env = dict(display.environment("data"), WINEDEBUG="-all", WINEPREFIX=os.path.join(windows, "wineprefix-bench"))
+    os.makedirs(env["WINEPREFIX"], exist_ok=True)
     server = os.path.join(os.path.dirname(os.path.realpath(wine)), "wineserver")
     subprocess.run([server, "-p"], env=env)  # one server for every start, as a desktop session has
     subprocess.run([wine, "wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
