@@ -242,6 +242,10 @@ def missing_layout_run(root):
     except subprocess.TimeoutExpired:
         process.kill()
         code = None
+    # The box ends its process on the press, so xdotool's release can miss
+    # it and leave the key down on the display, where it would repeat into
+    # every window shown later and close the start-up messages.
+    xdotool("keyup", "Return")
     stderr = process.stderr.read()
     check(code == 1, "missing layout: Enter closes it and the program ends with code 1 (got %s)" % code)
     check("\u52a0\u8f7d\u8d44\u6e90\u6587\u4ef6\u5931\u8d25" in stderr, "missing layout: standard error has the message too")
@@ -257,6 +261,27 @@ def no_display_run(root):
           "without a display: exit code 1 and a line naming kalofitprobe-cli (got %d)" % done.returncode)
 
 
+def describe_missing_window(run):
+    """What a run that never showed its window was doing: ended (and how) or
+    still running (where each thread waits), its windows and its log."""
+    code = run.process.poll()
+    if code is None:
+        for task in sorted(os.listdir("/proc/%d/task" % run.process.pid)):
+            try:
+                wait = open("/proc/%d/task/%s/wchan" % (run.process.pid, task)).read()
+                name = open("/proc/%d/task/%s/comm" % (run.process.pid, task)).read().strip()
+            except OSError:
+                continue
+            print("  thread %s (%s) waits in %s" % (task, name, wait or "nothing: it runs"))
+        print("  its windows: %s" % xdotool("search", "--pid", str(run.process.pid), "--name", "."))
+        run.process.kill()
+    else:
+        print("  it ended with exit code %d" % code)
+    run.process.wait()
+    print(run.process.stderr.read()[-3000:])
+    print("\n".join(log_lines(run.data_home)[-20:]))
+
+
 def startup_message_run(root, name, env_changes, prepare, expected_text, logged):
     run_folder = os.path.join(root, name)
     prepare(run_folder)
@@ -264,8 +289,7 @@ def startup_message_run(root, name, env_changes, prepare, expected_text, logged)
     box = wait_for(lambda: window_origin("tips", run.process.pid), limit=15)
     check(box is not None, name + ": the start-up message is shown")
     if box is None:
-        run.process.kill()
-        print(run.process.stderr.read()[-3000:])
+        describe_missing_window(run)
         return
     time.sleep(0.3)
     save_screenshot(name)

@@ -4,6 +4,7 @@ checks. Used by gui_e2e.py (the Linux program) and wine_gui_e2e.py (the
 Windows program under Wine)."""
 
 import os
+import select
 import struct
 import subprocess
 import time
@@ -30,15 +31,29 @@ def wait_for(predicate, limit=30.0, step=0.005):
 
 def start_display():
     """An Xvfb display of its own, made current for this process and its
-    children; returns the server process, or None when it did not start."""
-    display = ":%d" % (90 + os.getpid() % 100)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.environ["DISPLAY"] = display
-    os.environ.pop("QT_QPA_PLATFORM", None)
-    if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), limit=10):
+    children; returns the server process, or None when it did not start.
+    Xvfb picks a free display number itself and writes it to a pipe once it
+    listens: two tests that chose the same number would share one server,
+    and the windows, focus and accessibility bus of one would reach the
+    other."""
+    reader, writer = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
+                             "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(writer,))
+    os.close(writer)
+    number = b""
+    ready, _, _ = select.select([reader], [], [], 10)
+    if ready:
+        while not number.endswith(b"\n"):
+            chunk = os.read(reader, 16)
+            if not chunk:
+                break
+            number += chunk
+    os.close(reader)
+    if not number.strip().isdigit():
         xvfb.kill()
         return None
+    os.environ["DISPLAY"] = ":" + number.strip().decode()
+    os.environ.pop("QT_QPA_PLATFORM", None)
     return xvfb
 
 
@@ -56,6 +71,8 @@ def window_origin(name, pid=None):
         return None
     geometry = xdotool("getwindowgeometry", "--shell", ids[0])
     values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
+    if "X" not in values or "Y" not in values:
+        return None  # gone between the search and the question
     return ids[0], int(values["X"]), int(values["Y"])
 
 
