@@ -13,6 +13,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -288,6 +289,42 @@ TEST_F(HostileTerminalCheck, AnUnreachableServiceIsReportedWithTheRuleSetUsed) {
     EXPECT_FALSE(parsed["download"]["cacheUpdated"].asBool());
     EXPECT_EQ(parsed["download"]["failure"].asString(), "address: cannot connect");
     EXPECT_FALSE(RunCli("--json --no-download").out.empty());
+}
+
+TEST_F(HostileTerminalCheck, ALibcurlThatCannotBeUsedCostsOnlyTheDownloadAndIsLogged) {
+    // Found first on the library path, as a damaged or foreign installation
+    // would put it there.
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> plant;
+        const char* logged;
+    } kCases[] = {
+        {"a file that is no library", [](const fs::path& file) { std::ofstream(file) << "not a library"; },
+         "libcurl.so.4 cannot be loaded ("},
+        {"a library without curl's calls", [](const fs::path& file) { fs::copy_file(KALO_NO_THREADS_LIBRARY, file); },
+         "libcurl.so.4 has no curl_global_init: no downloads in this run"},
+    };
+    LoopbackHttpServer service;
+    service.Serve("/common/getTimestamp", {200, "1765200000"});
+    int folder = 0;
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const fs::path libraries = Outside() / ("libraries" + std::to_string(++folder));
+        fs::create_directories(libraries);
+        c.plant(libraries / "libcurl.so.4");
+        fs::remove_all(Data() / "Logs");
+        const CliRun run = RunCli("--json", "LD_LIBRARY_PATH='" + libraries.string() + "' KALO_CONFIG_SERVICE_URL=" +
+                                                service.BaseUrl());
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        Json::Value json;
+        ASSERT_TRUE(ParseJson(run.out, json)) << run.out;
+        EXPECT_EQ(json["rows"].size(), 5u);
+        EXPECT_EQ(json["download"]["failure"].asString(), "address: transfer failed");
+        const std::string log = ReadWholeFile(FromFsPath(Data() / "Logs" / TodaysLogName()));
+        EXPECT_NE(log.find(std::string("|OpenCurlLibrary|")), std::string::npos) << log;
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    }
+    EXPECT_TRUE(service.RequestsTo("/common/getTimestamp").empty());
 }
 
 }  // namespace
