@@ -181,6 +181,11 @@ int CZipArchive::ReadDirectory(uint64_t directoryOffset, uint64_t directoryEnd, 
     entries_.clear();
     entries_.reserve(count);
     uint64_t at = directoryOffset;
+    // An archive's entries mostly share one time; each conversion asks the
+    // system's time zone again (a file status call every time).
+    uint32_t lastDosTime = 0;
+    std::time_t lastModified = 0;
+    bool converted = false;
     for (uint32_t i = 0; i < count; ++i) {
         if (directoryEnd - at < kDirectoryHeaderSize) return kZipBadDirectory;
         const unsigned char* header = data_ + at;
@@ -194,7 +199,13 @@ int CZipArchive::ReadDirectory(uint64_t directoryOffset, uint64_t directoryEnd, 
         Record record;
         record.flags = Read16(header + 8);
         record.method = Read16(header + 10);
-        record.modified = DosTimeToTime(Read16(header + 12), Read16(header + 14));
+        const uint32_t dosTime = Read32(header + 12);
+        if (!converted || dosTime != lastDosTime) {
+            lastModified = DosTimeToTime(Read16(header + 12), Read16(header + 14));
+            lastDosTime = dosTime;
+            converted = true;
+        }
+        record.modified = lastModified;
         record.crc = Read32(header + 16);
         record.compressedSize = Read32(header + 20);
         record.uncompressedSize = Read32(header + 24);
