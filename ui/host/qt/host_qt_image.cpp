@@ -1,5 +1,8 @@
 #include "ui/host/qt/host_qt_image.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 #include <climits>
 
 namespace ui::qt {
@@ -9,12 +12,26 @@ Size CQtImage::PixelSize() const {
     return {qRound(size.width()), qRound(size.height())};
 }
 
-ImagePtr DecodePng(std::span<const std::byte> bytes, int scale) {
-    if (scale < 1 || scale > 4 || bytes.empty() || bytes.size() > INT_MAX) return nullptr;
+QImage ReadPng(std::span<const std::byte> bytes) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    QByteArray data =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly)) return {};
+    // The format named and nothing guessed: QImage::loadFromData, even with
+    // a format, loads every image-format plugin (GIF, ICO, JPEG with libjpeg)
+    // to ask each whether it reads PNG.
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
     QImage image;
-    // Naming the format keeps Qt from guessing another decoder for the bytes.
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "PNG"))
-        return nullptr;
+    reader.read(&image);
+    return image;
+}
+
+ImagePtr DecodePng(std::span<const std::byte> bytes, int scale) {
+    if (scale < 1 || scale > 4) return nullptr;
+    QImage image = ReadPng(bytes);
+    if (image.isNull()) return nullptr;
     // Premultiplied is what the raster painter blends fastest; opaque images
     // (the big backgrounds) draw as fast as they come and skip the copy.
     if (image.format() != QImage::Format_RGB32) image.convertTo(QImage::Format_ARGB32_Premultiplied);

@@ -20,6 +20,10 @@ private:
     QImage image_;
 };
 
+// PNG bytes as Qt's own PNG decoder reads them; a null image when they are
+// none.
+QImage ReadPng(std::span<const std::byte> bytes);
+
 // PNG bytes drawn for `scale` device pixels per device-independent pixel;
 // null when the bytes are no PNG or the scale is not 1 to 4.
 ImagePtr DecodePng(std::span<const std::byte> bytes, int scale);

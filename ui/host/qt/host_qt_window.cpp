@@ -1,7 +1,6 @@
 #include "ui/host/qt/host_qt_window.h"
 
 #include <QBuffer>
-#include <climits>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -18,6 +17,7 @@
 #include "shell/safe_files.h"
 #include "ui/host/qt/host_qt_canvas.h"
 #include "ui/host/qt/host_qt_convert.h"
+#include "ui/host/qt/host_qt_image.h"
 #include "ui/toolkit/modal_owner.h"
 #include "ui/toolkit/window_styles.h"
 
@@ -171,12 +171,8 @@ void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
 void CQtHostWindow::SetProgramIcon(int resourceId) {
     const auto found = FindEmbeddedResource(L"ICON", resourceId);
     if (!found) return;
-    const std::span<const std::byte> png = *found;
-    QImage image;
-    if (png.size() > INT_MAX ||
-        !image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) {
-        return;
-    }
+    const QImage image = ReadPng(*found);
+    if (image.isNull()) return;
     surface_->setIcon(QIcon(QPixmap::fromImage(image)));
 }
 
