@@ -19,6 +19,7 @@
 #include "ui/host/qt/host_qt_convert.h"
 #include "ui/host/qt/host_qt_image.h"
 #include "ui/toolkit/modal_owner.h"
+#include "ui/toolkit/window_shadow.h"
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::qt {
@@ -263,10 +264,7 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setClipRect(dirty);
     CQtCanvas canvas(painter, fonts_);
-    if (shadow_) {
-        // The shadow image spans the whole surface; its corners are the margin.
-        canvas.DrawImage(*shadow_, Rect{}, Rect{0, 0, surface_->width(), surface_->height()}, margin_, 255);
-    }
+    if (shadow_) DrawWindowShadow(canvas, *shadow_, {surface_->width(), surface_->height()}, margin_);
     painter.translate(margin_.left, margin_.top);
     events_.OnPaint(canvas, ToRect(dirty).Offset(-margin_.left, -margin_.top));
 }

@@ -10,6 +10,7 @@
 #include "ui/host/win/host_win_canvas.h"
 #include "ui/host/win/host_win_image.h"
 #include "ui/toolkit/modal_owner.h"
+#include "ui/toolkit/window_shadow.h"
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::win {
@@ -343,11 +344,7 @@ void CWinHostWindow::Paint(Gdiplus::Graphics& graphics, double scale, const Rect
     const auto factor = static_cast<Gdiplus::REAL>(scale);
     graphics.ScaleTransform(factor, factor);
     CWinCanvas canvas(graphics, fonts_);
-    if (shadow_) {
-        // The shadow image spans the whole surface; its corners are the margin.
-        const Size surface = SurfaceSize();
-        canvas.DrawImage(*shadow_, Rect{}, Rect{0, 0, surface.cx, surface.cy}, margin_, 255);
-    }
+    if (shadow_) DrawWindowShadow(canvas, *shadow_, SurfaceSize(), margin_);
     graphics.TranslateTransform(static_cast<Gdiplus::REAL>(margin_.left), static_cast<Gdiplus::REAL>(margin_.top));
     const Rect dirty{static_cast<int>(std::floor(dirtyPixels.left / scale)),
                      static_cast<int>(std::floor(dirtyPixels.top / scale)),
