@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 
 #include "ui/host/qt/host_qt_convert.h"
 #include "ui/toolkit/accessible.h"
@@ -157,6 +158,14 @@ public:
 
 }  // namespace
 
+void StartScreenReaderBridgeSoon() {
+    static bool requested = false;
+    if (requested) return;
+    requested = true;
+    // Asking whether a reader listens is what makes Qt connect its bridge.
+    QTimer::singleShot(0, qApp, [] { QAccessible::isActive(); });
+}
+
 CQtAccessibleBridge::CQtAccessibleBridge(QWindow& window, IHostWindowEvents& events, bool dialog)
     : window_(window), events_(events), dialog_(dialog) {}
 
@@ -198,7 +207,9 @@ void CQtAccessibleBridge::Notify(AccessibleEvent event, Control& element) {
         QAccessible::deleteAccessibleInterface(id);
         return;
     }
-    if (!QAccessible::isActive() || windowId_ == 0) return;
+    // Only once a reader has asked for the window: asking Qt first would
+    // connect the bridge during start-up.
+    if (windowId_ == 0 || !QAccessible::isActive()) return;
     QAccessibleInterface* node = InterfaceOf(&element);
     switch (event) {
         case AccessibleEvent::Focus: {

@@ -34,8 +34,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        window_.Paint(painter, event->rect());
+        {
+            QPainter painter(this);
+            window_.Paint(painter, event->rect());
+        }
+        StartScreenReaderBridgeSoon();
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         if (window_.AcceptsInput()) window_.events_.OnMouseMove(window_.ToClient(At(event->position())));
