@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "ui/host/qt/host_qt_canvas.h"
 #include "ui/host/qt/host_qt_convert.h"
@@ -53,15 +55,29 @@ public:
     }
     // The display opened; without a screen on it no window can show.
     bool BeginWindowThread() override { return QGuiApplication::primaryScreen() != nullptr; }
-    int RunMessageLoop() override { return QGuiApplication::exec(); }
-    void Quit(int code) override { QCoreApplication::exit(code); }
+    int RunMessageLoop() override {
+        quitCode_.reset();
+        // The first frame before the bridge QGuiApplication::exec starts;
+        // a quit asked for meanwhile ends the run here, as exec would have.
+        RunUntilFirstFrame(kFirstFrameWait);
+        if (quitCode_) return *quitCode_;
+        return QGuiApplication::exec();
+    }
+    void Quit(int code) override {
+        quitCode_ = code;
+        QCoreApplication::exit(code);
+    }
     void Post(std::function<void()> task) override {
         QMetaObject::invokeMethod(&application_, std::move(task), Qt::QueuedConnection);
     }
 
 private:
+    // Long enough for any display to expose a shown window.
+    static constexpr std::chrono::milliseconds kFirstFrameWait{1000};
+
     // Declared first so that it outlives everything below that needs it.
     QGuiApplication application_;
+    std::optional<int> quitCode_;
     CQtFonts fonts_;
     QImage measuringImage_{1, 1, QImage::Format_ARGB32_Premultiplied};
     QPainter measuringPainter_{&measuringImage_};

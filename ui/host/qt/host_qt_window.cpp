@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -23,6 +24,28 @@
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::qt {
+
+namespace {
+
+bool g_framePainted = false;
+QEventLoop* g_untilFirstFrame = nullptr;
+
+void FramePainted() {
+    g_framePainted = true;
+    if (g_untilFirstFrame != nullptr) g_untilFirstFrame->quit();
+    StartScreenReaderBridgeSoon();
+}
+
+}  // namespace
+
+void RunUntilFirstFrame(std::chrono::milliseconds limit) {
+    if (g_framePainted) return;
+    QEventLoop loop;
+    QTimer::singleShot(limit, &loop, &QEventLoop::quit);
+    g_untilFirstFrame = &loop;
+    loop.exec();
+    g_untilFirstFrame = nullptr;
+}
 
 // The Qt object of one window: translates its events for CQtHostWindow.
 // Overriding virtuals needs no moc.
@@ -38,7 +61,7 @@ protected:
             QPainter painter(this);
             window_.Paint(painter, event->rect());
         }
-        StartScreenReaderBridgeSoon();
+        FramePainted();
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         if (window_.AcceptsInput()) window_.events_.OnMouseMove(window_.ToClient(At(event->position())));

@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QRasterWindow>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -14,6 +15,13 @@
 namespace ui::qt {
 
 class CQtSurface;
+
+// Runs the event loop until a window of the host has painted its first
+// frame (at once when one has), or for `limit` at most, or until the
+// program quits. QGuiApplication::exec starts the screen-reader bridge, a
+// session bus connection, before it handles any event: run first, this
+// puts the first frame before it.
+void RunUntilFirstFrame(std::chrono::milliseconds limit);
 
 class CQtHostWindow final : public IHostWindow {
 public:
