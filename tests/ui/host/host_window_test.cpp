@@ -38,6 +38,23 @@ TEST(HostWindow, RepeatingTimerFiresWithItsId) {
     EXPECT_EQ(fired, (std::vector<uint32_t>{7, 7, 7}));
 }
 
+TEST(HostWindow, TheMessageLoopOfAShownWindowEndsWithTheCodeOfItsQuit) {
+    // Shown, the window paints its first frame while the loop runs; the
+    // quit comes later, from a timer, and still ends the loop with its code.
+    CRecordedEvents events;
+    auto window = MakeWindow(events);
+    window->Show();
+    int fired = 0;
+    events.timer = [&](uint32_t id) {
+        if (++fired < 3) return;
+        window->KillTimer(id);
+        TestHost().Quit(7);
+    };
+    window->SetTimer(3, 40);
+    EXPECT_EQ(TestHost().RunMessageLoop(), 7);
+    EXPECT_EQ(fired, 3);
+}
+
 TEST(HostWindow, RunModalReturnsTheEndCodeAndDisablesTheOwner) {
     CRecordedEvents ownerEvents, dialogEvents;
     auto owner = MakeWindow(ownerEvents);
