@@ -27,6 +27,10 @@ import tempfile
 import threading
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from x11_driver import start_display  # the end-to-end tests' Xvfb, on a display it picks free
+
 ARGS = argparse.ArgumentParser(prog="window_start.py")
 ARGS.add_argument("build", nargs="?", default="build/release")
 ARGS.add_argument("runs", nargs="?", type=int, default=12)
@@ -75,10 +79,10 @@ class VirtualDisplay:
     def __init__(self):
         self.scratch = tempfile.mkdtemp()
         os.chmod(self.scratch, 0o700)
-        self.display = ":%d" % (90 + os.getpid() % 50)
-        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                                       stderr=subprocess.DEVNULL)
-        time.sleep(1)
+        self.server = start_display()
+        if self.server is None:
+            sys.exit("window_start.py: the virtual display did not start")
+        self.display = os.environ["DISPLAY"]
 
     def environment(self, data):
         return dict(os.environ, DISPLAY=self.display, XDG_DATA_HOME=os.path.join(self.scratch, data),

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "shell/platform.h"
@@ -183,9 +184,8 @@ int CZipArchive::ReadDirectory(uint64_t directoryOffset, uint64_t directoryEnd, 
     uint64_t at = directoryOffset;
     // An archive's entries mostly share one time; each conversion asks the
     // system's time zone again (a file status call every time).
-    uint32_t lastDosTime = 0;
+    std::optional<uint32_t> lastDosTime;
     std::time_t lastModified = 0;
-    bool converted = false;
     for (uint32_t i = 0; i < count; ++i) {
         if (directoryEnd - at < kDirectoryHeaderSize) return kZipBadDirectory;
         const unsigned char* header = data_ + at;
@@ -200,10 +200,9 @@ int CZipArchive::ReadDirectory(uint64_t directoryOffset, uint64_t directoryEnd, 
         record.flags = Read16(header + 8);
         record.method = Read16(header + 10);
         const uint32_t dosTime = Read32(header + 12);
-        if (!converted || dosTime != lastDosTime) {
+        if (dosTime != lastDosTime) {
             lastModified = DosTimeToTime(Read16(header + 12), Read16(header + 14));
             lastDosTime = dosTime;
-            converted = true;
         }
         record.modified = lastModified;
         record.crc = Read32(header + 16);

@@ -31,6 +31,7 @@ struct NineSliceBox {
     Number right;
     Number bottom;
     bool IsEmpty() const { return right <= left || bottom <= top; }
+    friend bool operator==(const NineSliceBox&, const NineSliceBox&) = default;
 };
 
 // Calls draw(to, from) for each non-empty part of `source` drawn into `dest`.

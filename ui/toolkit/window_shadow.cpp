@@ -9,10 +9,7 @@ void DrawWindowShadow(ICanvas& canvas, const IImage& shadow, Size surface, const
     const NineSliceBox<int> middle{margin.left, margin.top, surface.cx - margin.right, surface.cy - margin.bottom};
     ForEachNineSlicePart(NineSliceBox<int>{0, 0, surface.cx, surface.cy}, NineSliceBox<int>{0, 0, image.cx, image.cy},
                          margin, 1, [&](const NineSliceBox<int>& to, const NineSliceBox<int>& from) {
-                             if (to.left == middle.left && to.top == middle.top && to.right == middle.right &&
-                                 to.bottom == middle.bottom) {
-                                 return;
-                             }
+                             if (to == middle) return;
                              canvas.DrawImage(shadow, Rect{from.left, from.top, from.right, from.bottom},
                                               Rect{to.left, to.top, to.right, to.bottom}, Corners{}, 255);
                          });

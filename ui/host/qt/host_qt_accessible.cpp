@@ -159,9 +159,6 @@ public:
 }  // namespace
 
 void StartScreenReaderBridgeSoon() {
-    static bool requested = false;
-    if (requested) return;
-    requested = true;
     // Asking whether a reader listens is what makes Qt connect its bridge.
     QTimer::singleShot(0, qApp, [] { QAccessible::isActive(); });
 }

@@ -12,8 +12,8 @@
 
 namespace ui::qt {
 
-// Starts Qt's screen-reader bridge (AT-SPI over the session bus) once per
-// process, from the event loop after the caller returns; until then no
+// Starts Qt's screen-reader bridge (AT-SPI over the session bus), from the
+// event loop after the caller returns; until then no
 // reader knows the program. Qt starts it itself in QGuiApplication::exec,
 // which the start-up messages never reach (they run a modal loop of their
 // own), so a window's first frame asks for it, and nothing before: the

@@ -31,6 +31,7 @@ bool g_framePainted = false;
 QEventLoop* g_untilFirstFrame = nullptr;
 
 void FramePainted() {
+    if (g_framePainted) return;
     g_framePainted = true;
     if (g_untilFirstFrame != nullptr) g_untilFirstFrame->quit();
     StartScreenReaderBridgeSoon();
