@@ -76,3 +76,10 @@ std::wstring SystemErrorText(int error);
 
 uint32_t CurrentThreadId();
 void ToLocalTime(std::time_t time, std::tm& local);
+
+// Large blocks (a decoded bitmap) go back to the system when freed. glibc
+// otherwise raises its mapping threshold past the first large block freed
+// and keeps later ones in its heap after they are freed; the Windows heap
+// already gives such blocks back, so there it does nothing. For a program
+// that lets go of window-sized images.
+void ReturnFreedLargeBlocks();

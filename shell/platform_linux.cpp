@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -155,3 +156,5 @@ std::wstring SystemErrorText(int error) {
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
 
 void ToLocalTime(std::time_t time, std::tm& local) { localtime_r(&time, &local); }
+
+void ReturnFreedLargeBlocks() { mallopt(M_MMAP_THRESHOLD, 256 * 1024); }

@@ -329,3 +329,5 @@ std::wstring SystemErrorText(int error) {
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
 
 void ToLocalTime(std::time_t time, std::tm& local) { localtime_s(&local, &time); }
+
+void ReturnFreedLargeBlocks() {}

@@ -17,6 +17,7 @@
 #include "remote/config_service.h"
 #include "shell/crash_dump.h"
 #include "shell/log.h"
+#include "shell/platform.h"
 #include "shell/text_convert.h"
 #include "ui/base/embedded_fonts.h"
 #include "ui/toolkit/shared_resources.h"
@@ -43,6 +44,8 @@ int ShowStartupMessage(startup::StartupMessage message, int messageLanguage) {
 int main(int argc, char** argv) {
     // Before anything else, so that a fault anywhere after leaves a dump.
     InstallCrashDumpHandler(ProgramCrashDumpPlace());
+    // The window's large images are let go of when no longer shown.
+    ReturnFreedLargeBlocks();
     // Another configuration service (a test service, a mirror), as for the
     // terminal check.
     if (const char* url = std::getenv("KALO_CONFIG_SERVICE_URL"); url != nullptr && *url != '\0') {

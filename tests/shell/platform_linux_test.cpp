@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "app/program_identity.h"
 #include "shell/embedded_resource.h"
@@ -17,6 +19,31 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+long ResidentKilobytes() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void* volatile lastBlock;  // keeps the compiler from leaving the blocks out
+
+TEST(ReturnFreedLargeBlocks, AFreedBitmapLeavesTheProcessAtOnce) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator is not glibc's";
+#endif
+    ReturnFreedLargeBlocks();
+    // After the first block, glibc's own threshold would have put the second
+    // in its heap and kept it there.
+    for (const size_t size : {size_t{8} << 20, size_t{6} << 20}) {
+        const long before = ResidentKilobytes();
+        lastBlock = std::malloc(size);
+        ASSERT_NE(lastBlock, nullptr);
+        std::memset(lastBlock, 1, size);
+        std::free(lastBlock);
+        EXPECT_LT(ResidentKilobytes() - before, 1024) << size;
+    }
+}
 
 TEST(CreateDirectoryTree, OpenFoldersAreNotWorldWritable) {
     // Another local user must not be able to plant files in this user's data.

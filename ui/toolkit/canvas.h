@@ -17,6 +17,9 @@ class IImage {
 public:
     virtual ~IImage() = default;
     virtual Size PixelSize() const = 0;  // in device-independent pixels
+    // A copy of the part `area` (device-independent pixels, inside the
+    // image) at the image's own scale; null when none can be made.
+    virtual std::shared_ptr<const IImage> CopyPart(const Rect& area) const = 0;
 };
 using ImagePtr = std::shared_ptr<const IImage>;
 

@@ -198,7 +198,14 @@ bool TabLayout::IsChildShown(int index) const { return index == selected_ && Con
 bool TabLayout::SelectItem(int index) {
     if (index < 0 || index >= GetCount()) return false;
     if (index == selected_) return true;
+    const Control* hidden = GetItemAt(selected_);
     selected_ = index;
+    // One page shows at a time: the one hidden lets go of its background (on
+    // the main window, a bitmap of the window's size), which decodes again
+    // when the page comes back.
+    if (manager_ != nullptr && hidden != nullptr && !hidden->GetBkImage().IsEmpty()) {
+        manager_->Skin().ReleaseImage(hidden->GetBkImage().path);
+    }
     NeedUpdate();
     Invalidate();
     if (manager_ != nullptr) manager_->OnPageSelected(*this);

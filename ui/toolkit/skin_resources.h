@@ -37,6 +37,9 @@ public:
     // The decoded image, or null; cached either way. On a screen of scale 2
     // the "name@2x.png" twin when the archive has one, reporting the 1x size.
     ImagePtr GetImage(const std::wstring& path);
+    // Drops the path's decoded image from the cache (its holders keep it);
+    // the next GetImage decodes it again.
+    void ReleaseImage(const std::wstring& path) { images_.erase(path); }
     // Decodes these images on a thread of its own while the caller goes on,
     // where the host decodes on any thread (elsewhere it does nothing); a
     // GetImage of one of them takes it from there, waiting while it is still

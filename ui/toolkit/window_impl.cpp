@@ -42,6 +42,9 @@ bool CWindowImplBase::OnCreate() {
     host_->SetTransparent(window.transparent);
     if (window.showShadow && window.transparent && !window.shadowImage.empty()) {
         host_->SetShadow(skin->GetImage(window.shadowImage), window.shadowCorner);
+        // The host keeps the parts it draws; the whole image is the window's
+        // size again.
+        skin->ReleaseImage(window.shadowImage);
     }
     host_->Resize(window.size);
     manager_ = std::make_unique<CPaintManager>(*skin, host_.get());

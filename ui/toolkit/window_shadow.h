@@ -2,15 +2,36 @@
 // The drop shadow around a skinned window, drawn by its host under the
 // client from the layout's nine-slice shadow image.
 
+#include <vector>
+
 #include "ui/toolkit/canvas.h"
 #include "ui/toolkit/geometry.h"
 
 namespace ui {
 
-// The image's eight outer slices around a surface of `surface` pixels whose
-// margin is the slices' size. The middle slice is left out: the window
-// covers it, and blending it would cost a pass over the whole window at
-// every frame.
-void DrawWindowShadow(ICanvas& canvas, const IImage& shadow, Size surface, const Corners& margin);
+// The parts of a shadow image that its window draws, copied out of the
+// decoded image so that the middle (as large as the window itself, and
+// never drawn) is not kept: the rows above and below the window and the
+// columns beside it. The canvases sample a slice only inside its source
+// rectangle, so a part draws what the whole image would.
+struct WindowShadow {
+    struct Part {
+        ImagePtr image;
+        Rect area;  // where the part lies in the whole image
+    };
+    std::vector<Part> parts;
+    Size imageSize;
+    Corners margin;  // the image's corners, and the margin they fill around the window
+    explicit operator bool() const { return !parts.empty(); }
+};
+
+// Empty when a part cannot be copied. An image too small for its corners is
+// kept whole.
+WindowShadow CutWindowShadow(const IImage& image, const Corners& margin);
+
+// The image's eight outer slices around a surface of `surface` pixels. The
+// middle slice is left out: the window covers it, and blending it would cost
+// a pass over the whole window at every frame.
+void DrawWindowShadow(ICanvas& canvas, const WindowShadow& shadow, Size surface);
 
 }  // namespace ui

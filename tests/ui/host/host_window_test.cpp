@@ -13,6 +13,7 @@
 #include "tests/support/log_capture.h"
 #include "tests/ui/support/host_fixture.h"
 #include "ui/toolkit/skin_resources.h"
+#include "ui/toolkit/window_shadow.h"
 
 namespace ui::test {
 namespace {
@@ -125,6 +126,49 @@ TEST(SkinPrefetch, GivesTheImagesOfFirstUseAndLogsAMissingOneOnce) {
     EXPECT_EQ(log.Messages().size(), 2u) << "the missing image, once for each skin";
     // Destroyed while its prefetch may still run.
     CSkinResources(TestHost(), *archive).Prefetch(paths);
+}
+
+// The shadow drawn from the parts cut out of its image gives the pixels the
+// whole image's nine-slice gives around the window: at the image's size,
+// larger (stretched edges), and around a window of one pixel.
+TEST(WindowShadow, ThePartsKeptDrawWhatTheWholeImageDrawsAroundTheWindow) {
+    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
+    ASSERT_TRUE(archive);
+    CSkinResources skin(TestHost(), *archive);
+    const ImagePtr image = skin.GetImage(L"image/bg_shadow.png");
+    ASSERT_NE(image, nullptr);
+    const Corners margin{30, 30, 30, 30};
+    const WindowShadow shadow = CutWindowShadow(*image, margin);
+    ASSERT_TRUE(shadow);
+    const Size whole = image->PixelSize();
+    for (const Size surface : {whole, Size{whole.cx + 140, whole.cy + 65}, Size{61, 61}}) {
+        CRecordedEvents events;
+        auto window = TestHost().CreateHostWindow(events, {L"shadow", surface, false, nullptr});
+        ASSERT_TRUE(window);
+        Shot fromParts;
+        Shot fromWhole;
+        events.paint = [&](ICanvas& canvas) {
+            canvas.FillRect({0, 0, surface.cx, surface.cy}, 0xFFFFFFFF);
+            DrawWindowShadow(canvas, shadow, surface);
+        };
+        fromParts.size = window->PaintInto(fromParts.pixels);
+        events.paint = [&](ICanvas& canvas) {
+            canvas.FillRect({0, 0, surface.cx, surface.cy}, 0xFFFFFFFF);
+            canvas.DrawImage(*image, {0, 0, whole.cx, whole.cy}, {0, 0, surface.cx, surface.cy}, margin, 255);
+        };
+        fromWhole.size = window->PaintInto(fromWhole.pixels);
+        ASSERT_EQ(fromParts.size, surface);
+        ASSERT_EQ(fromWhole.size, surface);
+        const Rect middle{margin.left, margin.top, surface.cx - margin.right, surface.cy - margin.bottom};
+        int differing = 0;
+        for (int y = 0; y < surface.cy; ++y) {
+            for (int x = 0; x < surface.cx; ++x) {
+                const size_t at = static_cast<size_t>(y) * static_cast<size_t>(surface.cx) + static_cast<size_t>(x);
+                if (!middle.Contains({x, y}) && fromParts.pixels[at] != fromWhole.pixels[at]) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0) << surface.cx << " x " << surface.cy;
+    }
 }
 
 }  // namespace

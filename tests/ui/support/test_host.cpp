@@ -11,6 +11,9 @@ class CTestImage : public IImage {
 public:
     explicit CTestImage(Size size) : size_(size) {}
     Size PixelSize() const override { return size_; }
+    ImagePtr CopyPart(const Rect& area) const override {
+        return std::make_shared<CTestImage>(Size{area.Width(), area.Height()});
+    }
 
 private:
     Size size_;

@@ -233,6 +233,41 @@ TEST(PaintManagerPaint, ImagesTextsAndColoursAreDrawnClippedToTheirElements) {
     EXPECT_NE(messages[1].find("bad.png is not a PNG"), std::string::npos);
 }
 
+// Pages fill their tab and one shows at a time: the page hidden lets go of
+// its background, which decodes again when the page comes back, and the
+// other images stay decoded.
+TEST(SkinImages, AHiddenTabPageLetsGoOfItsBackground) {
+    SkinFixture skin({{"w.xml",
+                       "<Window size='200,100'><TabLayout name='pages'>"
+                       "<VerticalLayout bkimage='one.png'><Control bkimage='icon.png'/></VerticalLayout>"
+                       "<VerticalLayout bkimage='two.png'><Control bkimage='icon.png'/></VerticalLayout>"
+                       "</TabLayout></Window>"},
+                      {"one.png", FakePng(200, 100)},
+                      {"two.png", FakePng(200, 100)},
+                      {"icon.png", FakePng(8, 8)}});
+    ASSERT_TRUE(skin.Load(L"w.xml", {200, 100}));
+    auto* pages = static_cast<TabLayout*>(skin.manager->FindControl(L"pages")->GetInterface(L"TabLayout"));
+    CTestCanvas canvas;
+    skin.manager->OnPaint(canvas, {0, 0, 200, 100});
+    const std::weak_ptr<const IImage> first = skin.skin->GetImage(L"one.png");
+    const std::weak_ptr<const IImage> icon = skin.skin->GetImage(L"icon.png");
+    EXPECT_EQ(skin.host.decoded, 2);
+
+    pages->SelectItem(1);
+    EXPECT_TRUE(first.expired());
+    skin.manager->OnPaint(canvas, {0, 0, 200, 100});
+    EXPECT_FALSE(icon.expired());
+    EXPECT_EQ(skin.host.decoded, 3) << "the second page's background";
+    pages->SelectItem(1);  // already shown: nothing is let go
+    skin.manager->OnPaint(canvas, {0, 0, 200, 100});
+    EXPECT_EQ(skin.host.decoded, 3);
+
+    pages->SelectItem(0);
+    skin.manager->OnPaint(canvas, {0, 0, 200, 100});
+    EXPECT_EQ(skin.host.decoded, 4) << "the first page's background, again";
+    EXPECT_FALSE(icon.expired());
+}
+
 TEST(SkinImages, AScreenOfScaleTwoGetsTheTwinWhereThereIsOne) {
     struct Case {
         const char* name;

@@ -12,6 +12,15 @@ Size CQtImage::PixelSize() const {
     return {qRound(size.width()), qRound(size.height())};
 }
 
+ImagePtr CQtImage::CopyPart(const Rect& area) const {
+    const qreal scale = image_.devicePixelRatio();
+    QImage part = image_.copy(QRectF(area.left * scale, area.top * scale, area.Width() * scale,
+                                     area.Height() * scale).toRect());
+    if (part.isNull()) return nullptr;
+    part.setDevicePixelRatio(scale);
+    return std::make_shared<CQtImage>(std::move(part));
+}
+
 QImage ReadPng(std::span<const std::byte> bytes) {
     if (bytes.empty() || bytes.size() > INT_MAX) return {};
     QByteArray data =

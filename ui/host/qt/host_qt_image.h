@@ -14,6 +14,7 @@ class CQtImage final : public IImage {
 public:
     explicit CQtImage(QImage image) : image_(std::move(image)) {}
     Size PixelSize() const override;
+    ImagePtr CopyPart(const Rect& area) const override;
     const QImage& Image() const { return image_; }
 
 private:

@@ -20,7 +20,6 @@
 #include "ui/host/qt/host_qt_convert.h"
 #include "ui/host/qt/host_qt_image.h"
 #include "ui/toolkit/modal_owner.h"
-#include "ui/toolkit/window_shadow.h"
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::qt {
@@ -190,7 +189,7 @@ void CQtHostWindow::SetTransparent(bool transparent) {
 
 void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     const Size client = ClientSize();
-    shadow_ = image ? std::move(image) : nullptr;
+    shadow_ = image ? CutWindowShadow(*image, margin) : WindowShadow{};
     margin_ = shadow_ ? margin : Corners{};
     accessible_->SetClientOrigin(QPoint(margin_.left, margin_.top));
     Resize(client);
@@ -291,7 +290,7 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setClipRect(dirty);
     CQtCanvas canvas(painter, fonts_);
-    if (shadow_) DrawWindowShadow(canvas, *shadow_, {surface_->width(), surface_->height()}, margin_);
+    if (shadow_) DrawWindowShadow(canvas, shadow_, {surface_->width(), surface_->height()});
     painter.translate(margin_.left, margin_.top);
     events_.OnPaint(canvas, ToRect(dirty).Offset(-margin_.left, -margin_.top));
 }

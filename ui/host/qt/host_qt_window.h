@@ -11,6 +11,7 @@
 #include "ui/host/qt/host_qt_accessible.h"
 #include "ui/host/qt/host_qt_fonts.h"
 #include "ui/toolkit/host.h"
+#include "ui/toolkit/window_shadow.h"
 
 namespace ui::qt {
 
@@ -81,7 +82,7 @@ private:
     bool transparent_;
     uint32_t style_;
     uint32_t exStyle_;
-    ImagePtr shadow_;
+    WindowShadow shadow_;
     Corners margin_;
     bool inputEnabled_ = true;
     QEventLoop* modalLoop_ = nullptr;

@@ -12,6 +12,13 @@ Size CWinImage::PixelSize() const {
     return {(width + scale_ / 2) / scale_, (height + scale_ / 2) / scale_};
 }
 
+ImagePtr CWinImage::CopyPart(const Rect& area) const {
+    const Gdiplus::Rect part(area.left * scale_, area.top * scale_, area.Width() * scale_, area.Height() * scale_);
+    std::unique_ptr<Gdiplus::Bitmap> copy(bitmap_->Clone(part, PixelFormat32bppPARGB));
+    if (!copy || copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return std::make_shared<CWinImage>(std::move(copy), scale_);
+}
+
 namespace {
 
 constexpr std::array<unsigned char, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

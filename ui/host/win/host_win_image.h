@@ -15,6 +15,7 @@ class CWinImage final : public IImage {
 public:
     CWinImage(std::unique_ptr<Gdiplus::Bitmap> bitmap, int scale) : bitmap_(std::move(bitmap)), scale_(scale) {}
     Size PixelSize() const override;
+    ImagePtr CopyPart(const Rect& area) const override;
     // GDI+ drawing calls take the bitmap as non-const; drawing changes nothing.
     Gdiplus::Bitmap& Bitmap() const { return *bitmap_; }
     int Scale() const { return scale_; }

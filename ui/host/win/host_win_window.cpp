@@ -10,7 +10,6 @@
 #include "ui/host/win/host_win_canvas.h"
 #include "ui/host/win/host_win_image.h"
 #include "ui/toolkit/modal_owner.h"
-#include "ui/toolkit/window_shadow.h"
 #include "ui/toolkit/window_styles.h"
 
 namespace ui::win {
@@ -344,7 +343,7 @@ void CWinHostWindow::Paint(Gdiplus::Graphics& graphics, double scale, const Rect
     const auto factor = static_cast<Gdiplus::REAL>(scale);
     graphics.ScaleTransform(factor, factor);
     CWinCanvas canvas(graphics, fonts_);
-    if (shadow_) DrawWindowShadow(canvas, *shadow_, SurfaceSize(), margin_);
+    if (shadow_) DrawWindowShadow(canvas, shadow_, SurfaceSize());
     graphics.TranslateTransform(static_cast<Gdiplus::REAL>(margin_.left), static_cast<Gdiplus::REAL>(margin_.top));
     const Rect dirty{static_cast<int>(std::floor(dirtyPixels.left / scale)),
                      static_cast<int>(std::floor(dirtyPixels.top / scale)),
@@ -490,7 +489,7 @@ void CWinHostWindow::SetTransparent(bool transparent) {
 }
 
 void CWinHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
-    shadow_ = std::move(image);
+    shadow_ = image ? CutWindowShadow(*image, margin) : WindowShadow{};
     margin_ = shadow_ ? margin : Corners{};
     ApplySize();  // the client keeps its size; the surface grows by the margin
 }

@@ -11,6 +11,7 @@
 #include "ui/host/win/host_win_fonts.h"
 #include "ui/host/win/host_win_gdi.h"
 #include "ui/toolkit/host.h"
+#include "ui/toolkit/window_shadow.h"
 
 namespace ui::win {
 
@@ -95,7 +96,7 @@ private:
     uint32_t style_;
     uint32_t exStyle_;
     bool transparent_;
-    ImagePtr shadow_;
+    WindowShadow shadow_;
     Corners margin_;
     Size clientSize_;
     double scale_ = 1.0;
