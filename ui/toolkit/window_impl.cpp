@@ -40,13 +40,10 @@ bool CWindowImplBase::OnCreate() {
     if (!built.root) return false;
     const WindowAttributes& window = built.window;
     host_->SetTransparent(window.transparent);
-    if (window.showShadow && window.transparent && !window.shadowImage.empty()) {
-        host_->SetShadow(skin->GetImage(window.shadowImage), window.shadowCorner);
-        // The host keeps the parts it draws; the whole image is the window's
-        // size again.
-        skin->ReleaseImage(window.shadowImage);
-    }
     host_->Resize(window.size);
+    const bool shadow = window.showShadow && window.transparent && !window.shadowImage.empty();
+    const std::wstring shadowImage = window.shadowImage;
+    const Corners shadowCorner = window.shadowCorner;
     manager_ = std::make_unique<CPaintManager>(*skin, host_.get());
     manager_->SetLangTextSource([](const std::wstring& key) { return LangText(key); });
     const Size size = window.size;
@@ -54,6 +51,14 @@ bool CWindowImplBase::OnCreate() {
     manager_->SetClientSize(size);
     manager_->AddNotifier(this);
     InitWindow();
+    // Last: the shadow image may still be decoding on another core, which
+    // the window's own set-up has overlapped.
+    if (shadow) {
+        host_->SetShadow(skin->GetImage(shadowImage), shadowCorner);
+        // The host keeps the parts it draws; the whole image is the window's
+        // size again.
+        skin->ReleaseImage(shadowImage);
+    }
     return true;
 }
 
