@@ -2,7 +2,10 @@
 """Start-up figures of the windowed program against the floor: a bare Qt 6
 window (bench/bare_window.cpp) on the same virtual display, started in
 turn, each start timed by bench/map_watch.cpp from exec to the map of its
-window and to its first painted frame. The windowed program's peak memory
+window and to its first painted frame; a second floor, the same window
+skinned (transparent around a shadow margin, an icon, one line of text),
+shows how much of the gap every skinned window that draws text pays. The
+windowed program's peak memory
 is read after one check (Enter presses "Check now"; the service address
 refuses at once); the bare window's after its first frame. Then the
 terminal check without and with a download (from a loopback service that
@@ -66,13 +69,16 @@ def medians(samples):
     return statistics.median(maps), statistics.median(frames), statistics.median(peaks) / 1024
 
 
-def print_window_table(rows):
-    print("%-22s %10s %14s %10s" % ("", "exec→map", "exec→frame", "peak"))
+def print_window_table(rows, floors=1):
+    """Rows of (name, medians); the first `floors` rows are floors, and every
+    other row gets its ratio to each of them."""
+    print("%-30s %10s %14s %10s" % ("", "exec→map", "exec→frame", "peak"))
     for name, (m, f, p) in rows:
-        print("%-22s %8.1f ms %11.1f ms %7.1f MB" % (name, m, f, p))
-    floor = rows[0][1]
-    for name, (m, f, p) in rows[1:]:
-        print("%-22s %9.2f × %12.2f × %8.2f ×" % ("ratio " + name, m / floor[0], f / floor[1], p / floor[2]))
+        print("%-30s %8.1f ms %11.1f ms %7.1f MB" % (name, m, f, p))
+    for floor_name, floor in rows[:floors]:
+        for name, (m, f, p) in rows[floors:]:
+            print("%-30s %9.2f × %12.2f × %8.2f ×" % (name + " / " + floor_name, m / floor[0], f / floor[1],
+                                                       p / floor[2]))
 
 
 class VirtualDisplay:
@@ -99,12 +105,14 @@ def window_figures(display):
         contenders.append(("baseline kalofitprobe", programs(OPTIONS.baseline)[0], display.environment("baseline")))
     for _, program, env in contenders:
         watched([program], env, False)  # the first start unpacks into a fresh folder
-    bare, ours = [], {name: [] for name, _, _ in contenders}
+    bare, skinned, ours = [], [], {name: [] for name, _, _ in contenders}
     for _ in range(RUNS):  # interleaved, so that all meet the same machine
         bare.append(watched([BARE], display.environment("data"), False))
+        skinned.append(watched([BARE, "--skinned"], display.environment("data"), False))
         for name, program, env in contenders:
             ours[name].append(watched([program], env, True))
-    print_window_table([("bare Qt window", medians(bare))] + [(name, medians(ours[name])) for name, _, _ in contenders])
+    print_window_table([("bare Qt window", medians(bare)), ("bare skinned window", medians(skinned))] +
+                       [(name, medians(ours[name])) for name, _, _ in contenders], floors=2)
 
 
 def wine_figures(display):
