@@ -41,9 +41,6 @@ bool CWindowImplBase::OnCreate() {
     const WindowAttributes& window = built.window;
     host_->SetTransparent(window.transparent);
     host_->Resize(window.size);
-    const bool shadow = window.showShadow && window.transparent && !window.shadowImage.empty();
-    const std::wstring shadowImage = window.shadowImage;
-    const Corners shadowCorner = window.shadowCorner;
     manager_ = std::make_unique<CPaintManager>(*skin, host_.get());
     manager_->SetLangTextSource([](const std::wstring& key) { return LangText(key); });
     const Size size = window.size;
@@ -53,11 +50,12 @@ bool CWindowImplBase::OnCreate() {
     InitWindow();
     // Last: the shadow image may still be decoding on another core, which
     // the window's own set-up has overlapped.
-    if (shadow) {
-        host_->SetShadow(skin->GetImage(shadowImage), shadowCorner);
+    const WindowAttributes& attached = manager_->GetWindowAttributes();
+    if (attached.showShadow && attached.transparent && !attached.shadowImage.empty()) {
+        host_->SetShadow(skin->GetImage(attached.shadowImage), attached.shadowCorner);
         // The host keeps the parts it draws; the whole image is the window's
         // size again.
-        skin->ReleaseImage(shadowImage);
+        skin->ReleaseImage(attached.shadowImage);
     }
     return true;
 }

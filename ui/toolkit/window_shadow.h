@@ -12,8 +12,8 @@ namespace ui {
 // The parts of a shadow image that its window draws, copied out of the
 // decoded image so that the middle (as large as the window itself, and
 // never drawn) is not kept: the rows above and below the window and the
-// columns beside it. The canvases sample a slice only inside its source
-// rectangle, so a part draws what the whole image would.
+// columns beside it. Unstretched, as around a window of the image's size, a
+// part draws the pixels the whole image would.
 struct WindowShadow {
     struct Part {
         ImagePtr image;

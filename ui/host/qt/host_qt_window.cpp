@@ -190,8 +190,7 @@ void CQtHostWindow::SetTransparent(bool transparent) {
 void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     const Size client = ClientSize();
     shadow_ = image ? CutWindowShadow(*image, margin) : WindowShadow{};
-    margin_ = shadow_ ? margin : Corners{};
-    accessible_->SetClientOrigin(QPoint(margin_.left, margin_.top));
+    accessible_->SetClientOrigin(QPoint(shadow_.margin.left, shadow_.margin.top));
     Resize(client);
 }
 
@@ -204,15 +203,15 @@ void CQtHostWindow::SetProgramIcon(int resourceId) {
 }
 
 QRect CQtHostWindow::ToSurface(const Rect& client) const {
-    return ToQRect(client.Offset(margin_.left, margin_.top));
+    return ToQRect(client.Offset(shadow_.margin.left, shadow_.margin.top));
 }
 
 void CQtHostWindow::Resize(Size size) {
-    surface_->resize(std::max(1, size.cx + margin_.left + margin_.right),
-                     std::max(1, size.cy + margin_.top + margin_.bottom));
+    surface_->resize(std::max(1, size.cx + shadow_.margin.left + shadow_.margin.right),
+                     std::max(1, size.cy + shadow_.margin.top + shadow_.margin.bottom));
 }
 Size CQtHostWindow::ClientSize() const {
-    return {surface_->width() - margin_.left - margin_.right, surface_->height() - margin_.top - margin_.bottom};
+    return {surface_->width() - shadow_.margin.left - shadow_.margin.right, surface_->height() - shadow_.margin.top - shadow_.margin.bottom};
 }
 QWindow& CQtHostWindow::NativeWindow() { return *surface_; }
 
@@ -291,8 +290,8 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     painter.setClipRect(dirty);
     CQtCanvas canvas(painter, fonts_);
     if (shadow_) DrawWindowShadow(canvas, shadow_, {surface_->width(), surface_->height()});
-    painter.translate(margin_.left, margin_.top);
-    events_.OnPaint(canvas, ToRect(dirty).Offset(-margin_.left, -margin_.top));
+    painter.translate(shadow_.margin.left, shadow_.margin.top);
+    events_.OnPaint(canvas, ToRect(dirty).Offset(-shadow_.margin.left, -shadow_.margin.top));
 }
 
 Size CQtHostWindow::PaintInto(std::vector<Argb>& pixels) {

@@ -73,7 +73,7 @@ private:
     bool AcceptsInput() const { return inputEnabled_; }
     void DeliverTimer(int qtTimerId);
     // Surface points to client points: the shadow margin lies around the client.
-    Point ToClient(Point surface) const { return {surface.x - margin_.left, surface.y - margin_.top}; }
+    Point ToClient(Point surface) const { return {surface.x - shadow_.margin.left, surface.y - shadow_.margin.top}; }
     QRect ToSurface(const Rect& client) const;
 
     IHostWindowEvents& events_;
@@ -82,8 +82,7 @@ private:
     bool transparent_;
     uint32_t style_;
     uint32_t exStyle_;
-    WindowShadow shadow_;
-    Corners margin_;
+    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
     bool inputEnabled_ = true;
     QEventLoop* modalLoop_ = nullptr;
     std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id

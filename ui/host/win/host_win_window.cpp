@@ -299,8 +299,8 @@ void CWinHostWindow::OnPaintMessage(HWND window) {
 void CWinHostWindow::OnSizeMessage(Size pixels) {
     if (pixels == surface_.PixelSize() || pixels.cx <= 0 || pixels.cy <= 0) return;
     if (!surface_.Resize(pixels)) return;
-    clientSize_ = {std::max(1, static_cast<int>(std::lround(pixels.cx / scale_)) - margin_.left - margin_.right),
-                   std::max(1, static_cast<int>(std::lround(pixels.cy / scale_)) - margin_.top - margin_.bottom)};
+    clientSize_ = {std::max(1, static_cast<int>(std::lround(pixels.cx / scale_)) - shadow_.margin.left - shadow_.margin.right),
+                   std::max(1, static_cast<int>(std::lround(pixels.cy / scale_)) - shadow_.margin.top - shadow_.margin.bottom)};
     InvalidateAll();
 }
 
@@ -344,12 +344,12 @@ void CWinHostWindow::Paint(Gdiplus::Graphics& graphics, double scale, const Rect
     graphics.ScaleTransform(factor, factor);
     CWinCanvas canvas(graphics, fonts_);
     if (shadow_) DrawWindowShadow(canvas, shadow_, SurfaceSize());
-    graphics.TranslateTransform(static_cast<Gdiplus::REAL>(margin_.left), static_cast<Gdiplus::REAL>(margin_.top));
+    graphics.TranslateTransform(static_cast<Gdiplus::REAL>(shadow_.margin.left), static_cast<Gdiplus::REAL>(shadow_.margin.top));
     const Rect dirty{static_cast<int>(std::floor(dirtyPixels.left / scale)),
                      static_cast<int>(std::floor(dirtyPixels.top / scale)),
                      static_cast<int>(std::ceil(dirtyPixels.right / scale)),
                      static_cast<int>(std::ceil(dirtyPixels.bottom / scale))};
-    events_.OnPaint(canvas, dirty.Offset(-margin_.left, -margin_.top));
+    events_.OnPaint(canvas, dirty.Offset(-shadow_.margin.left, -shadow_.margin.top));
 }
 
 void CWinHostWindow::PaintSurface(const Rect& dirtyPixels) {
@@ -388,7 +388,7 @@ DWORD CWinHostWindow::NativeExStyle() const {
 }
 
 Size CWinHostWindow::SurfaceSize() const {
-    return {clientSize_.cx + margin_.left + margin_.right, clientSize_.cy + margin_.top + margin_.bottom};
+    return {clientSize_.cx + shadow_.margin.left + shadow_.margin.right, clientSize_.cy + shadow_.margin.top + shadow_.margin.bottom};
 }
 
 Size CWinHostWindow::SurfacePixelSize() const {
@@ -397,7 +397,7 @@ Size CWinHostWindow::SurfacePixelSize() const {
 }
 
 Rect CWinHostWindow::ToSurfacePixels(const Rect& client) const {
-    const Rect surface = client.Offset(margin_.left, margin_.top);
+    const Rect surface = client.Offset(shadow_.margin.left, shadow_.margin.top);
     return {static_cast<int>(std::floor(surface.left * scale_)), static_cast<int>(std::floor(surface.top * scale_)),
             static_cast<int>(std::ceil(surface.right * scale_)), static_cast<int>(std::ceil(surface.bottom * scale_))};
 }
@@ -415,8 +415,8 @@ Point CWinHostWindow::ClientPointFromScreen(POINT screen) const {
 }
 
 Point CWinHostWindow::ToClient(int surfaceX, int surfaceY) const {
-    return {static_cast<int>(std::floor(surfaceX / scale_)) - margin_.left,
-            static_cast<int>(std::floor(surfaceY / scale_)) - margin_.top};
+    return {static_cast<int>(std::floor(surfaceX / scale_)) - shadow_.margin.left,
+            static_cast<int>(std::floor(surfaceY / scale_)) - shadow_.margin.top};
 }
 
 HCURSOR CWinHostWindow::CursorHandle() const {
@@ -490,7 +490,6 @@ void CWinHostWindow::SetTransparent(bool transparent) {
 
 void CWinHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     shadow_ = image ? CutWindowShadow(*image, margin) : WindowShadow{};
-    margin_ = shadow_ ? margin : Corners{};
     ApplySize();  // the client keeps its size; the surface grows by the margin
 }
 

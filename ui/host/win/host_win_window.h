@@ -96,8 +96,7 @@ private:
     uint32_t style_;
     uint32_t exStyle_;
     bool transparent_;
-    WindowShadow shadow_;
-    Corners margin_;
+    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
     Size clientSize_;
     double scale_ = 1.0;
     bool inputEnabled_ = true;
