@@ -30,6 +30,7 @@
 #include "tests/ui/support/embedded_skin.h"
 #include "tests/ui/support/host_fixture.h"
 #include "tests/ui/support/window_input.h"
+#include "ui/host/qt/host_qt_window.h"
 #include "ui/toolkit/combo.h"
 #include "ui/toolkit/container.h"
 #include "ui/toolkit/shared_resources.h"
@@ -174,6 +175,19 @@ TEST(MainWindow, WelcomeFollowsTheChosenLanguageAndTheChoiceIsSaved) {
         window->Save("main_welcome_" + WideToUtf8(code));
         EXPECT_GE(window->Find(L"start_check")->GetPos().Width(), 180);
     }
+}
+
+// The task bar's icon would hold up the first frame; the window takes it
+// right after that frame instead.
+TEST(MainWindow, TakesTheProgramIconAfterItsFirstFrame) {
+    UseLanguage(L"en");
+    auto window = OpenMainWindow();
+    QWindow& native = dynamic_cast<qt::CQtHostWindow&>(*window->GetHostWindow()).NativeWindow();
+    EXPECT_TRUE(native.icon().isNull());
+    window->ShowWindow(true);
+    ASSERT_TRUE(RunUntil([&native] { return !native.icon().isNull(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(native.icon().availableSizes(), QList<QSize>{QSize(256, 256)});
+    window->ShowWindow(false);
 }
 
 TEST(MainWindow, ResultPageShowsTheRowsAndTheHeadlineOfTheReport) {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
+#include <utility>
 
 #include "shell/embedded_resource.h"
 #include "shell/safe_files.h"
@@ -62,6 +63,7 @@ protected:
             window_.Paint(painter, event->rect());
         }
         FramePainted();
+        window_.AfterFrame();
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         if (window_.AcceptsInput()) window_.events_.OnMouseMove(window_.ToClient(At(event->position())));
@@ -194,7 +196,23 @@ void CQtHostWindow::SetShadow(ImagePtr image, const Corners& margin) {
     Resize(client);
 }
 
+// The icon is for the task bar and the window switcher, not for the frame
+// the user waits for: taken before it, the icon's decode and its conversion
+// for the display inside show() came first. A window not yet painted takes
+// it after its first frame.
 void CQtHostWindow::SetProgramIcon(int resourceId) {
+    pendingIcon_ = resourceId;
+    if (painted_) ApplyPendingIcon();
+}
+
+void CQtHostWindow::AfterFrame() {
+    painted_ = true;
+    ApplyPendingIcon();
+}
+
+void CQtHostWindow::ApplyPendingIcon() {
+    if (!pendingIcon_) return;
+    const int resourceId = *std::exchange(pendingIcon_, std::nullopt);
     const auto found = FindEmbeddedResource(L"ICON", resourceId);
     if (!found) return;
     const QImage image = ReadPng(*found);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "ui/host/qt/host_qt_accessible.h"
 #include "ui/host/qt/host_qt_fonts.h"
@@ -75,6 +76,9 @@ private:
     // Surface points to client points: the shadow margin lies around the client.
     Point ToClient(Point surface) const { return {surface.x - shadow_.margin.left, surface.y - shadow_.margin.top}; }
     QRect ToSurface(const Rect& client) const;
+    // After each frame the surface paints.
+    void AfterFrame();
+    void ApplyPendingIcon();
 
     IHostWindowEvents& events_;
     CQtFonts& fonts_;
@@ -84,6 +88,8 @@ private:
     uint32_t exStyle_;
     WindowShadow shadow_;  // its margin lies around the client; none without a shadow
     bool inputEnabled_ = true;
+    bool painted_ = false;               // a frame has reached the screen
+    std::optional<int> pendingIcon_;     // asked for before that frame
     QEventLoop* modalLoop_ = nullptr;
     std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id
     std::unique_ptr<CQtSurface> surface_;
