@@ -16,6 +16,7 @@
 
 #include "ui/toolkit/canvas.h"
 #include "ui/toolkit/geometry.h"
+#include "ui/toolkit/window_shadow.h"
 
 namespace ui {
 
@@ -94,10 +95,11 @@ public:
     virtual uint32_t ExStyle() const = 0;
     // Before the first Show: a per-pixel transparent background, and a drop
     // shadow drawn from a nine-slice image in a margin around the client area
-    // (the margin is the image's corners). Every other call of this interface
-    // and of IHostWindowEvents stays in client coordinates.
+    // (the margin is the image's corners). The margin applies at once; the
+    // image is asked for at the first frame. Every other call of this
+    // interface and of IHostWindowEvents stays in client coordinates.
     virtual void SetTransparent(bool transparent) = 0;
-    virtual void SetShadow(ImagePtr image, const Corners& margin) = 0;
+    virtual void SetShadow(ShadowImageSource image, const Corners& margin) = 0;
     // The window's icon (task bar, window switcher): the program's icon
     // resource of that id. Windows keeps it as a real icon resource in the
     // sizes the system asks for; elsewhere it is the embedded "ICON" PNG.

@@ -48,14 +48,19 @@ bool CWindowImplBase::OnCreate() {
     manager_->SetClientSize(size);
     manager_->AddNotifier(this);
     InitWindow();
-    // Last: the shadow image may still be decoding on another core, which
-    // the window's own set-up has overlapped.
+    // The shadow image may still be decoding on another core: the window
+    // shows meanwhile and takes it at its first frame.
     const WindowAttributes& attached = manager_->GetWindowAttributes();
     if (attached.showShadow && attached.transparent && !attached.shadowImage.empty()) {
-        host_->SetShadow(skin->GetImage(attached.shadowImage), attached.shadowCorner);
-        // The host keeps the parts it draws; the whole image is the window's
-        // size again.
-        skin->ReleaseImage(attached.shadowImage);
+        host_->SetShadow(
+            [skin, path = attached.shadowImage] {
+                ImagePtr image = skin->GetImage(path);
+                // The host keeps the parts it draws; the whole image is the
+                // window's size again.
+                skin->ReleaseImage(path);
+                return image;
+            },
+            attached.shadowCorner);
     }
     return true;
 }

@@ -38,6 +38,13 @@ WindowShadow CutWindowShadow(const IImage& image, const Corners& margin) {
     return shadow;
 }
 
+WindowShadow TakeWindowShadow(const ShadowImageSource& source, const Corners& margin) {
+    const ImagePtr image = source ? source() : nullptr;
+    WindowShadow shadow = image ? CutWindowShadow(*image, margin) : WindowShadow{};
+    shadow.margin = margin;
+    return shadow;
+}
+
 void DrawWindowShadow(ICanvas& canvas, const WindowShadow& shadow, Size surface) {
     const Corners& margin = shadow.margin;
     const NineSliceBox<int> middle{margin.left, margin.top, surface.cx - margin.right, surface.cy - margin.bottom};

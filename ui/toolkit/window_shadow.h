@@ -2,6 +2,7 @@
 // The drop shadow around a skinned window, drawn by its host under the
 // client from the layout's nine-slice shadow image.
 
+#include <functional>
 #include <vector>
 
 #include "ui/toolkit/canvas.h"
@@ -28,6 +29,15 @@ struct WindowShadow {
 // Empty when a part cannot be copied. An image too small for its corners is
 // kept whole.
 WindowShadow CutWindowShadow(const IImage& image, const Corners& margin);
+
+// The shadow's image, asked for when the window first draws: until then it
+// may still be decoding on another core while the window shows.
+using ShadowImageSource = std::function<ImagePtr()>;
+
+// The shadow cut from the image the source gives. Without one (none comes,
+// or a part cannot be copied) nothing is drawn, and the margin stays: the
+// window already lies inside it.
+WindowShadow TakeWindowShadow(const ShadowImageSource& source, const Corners& margin);
 
 // The image's eight outer slices around a surface of `surface` pixels. The
 // middle slice is left out: the window covers it, and blending it would cost

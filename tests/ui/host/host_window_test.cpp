@@ -171,5 +171,39 @@ TEST(WindowShadow, ThePartsKeptDrawWhatTheWholeImageDrawsAroundTheWindow) {
     }
 }
 
+// The window takes its margin at once, so that it can show while the image
+// still decodes, and asks for the image when it first draws, once. An image
+// that does not come leaves the margin empty around the client.
+TEST(WindowShadow, TheMarginComesAtOnceAndTheImageAtTheFirstFrame) {
+    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
+    ASSERT_TRUE(archive);
+    CSkinResources skin(TestHost(), *archive);
+    const ImagePtr image = skin.GetImage(L"image/bg_shadow.png");
+    ASSERT_NE(image, nullptr);
+    const Corners margin{30, 30, 30, 30};
+    for (const bool imageComes : {true, false}) {
+        CRecordedEvents events;
+        auto window = TestHost().CreateHostWindow(events, {L"shadow", {100, 60}, false, nullptr});
+        ASSERT_TRUE(window);
+        window->SetTransparent(true);
+        int asked = 0;
+        window->SetShadow(
+            [&] {
+                ++asked;
+                return imageComes ? image : nullptr;
+            },
+            margin);
+        EXPECT_EQ(window->ClientSize(), (Size{100, 60}));
+        EXPECT_EQ(asked, 0);
+        std::vector<Argb> pixels;
+        ASSERT_EQ(window->PaintInto(pixels), (Size{160, 120}));
+        window->PaintInto(pixels);
+        EXPECT_EQ(asked, 1);
+        // Just left of the client, half way down: shadow, or nothing at all.
+        const Argb besideTheClient = pixels[60 * 160 + 29];
+        EXPECT_EQ(besideTheClient >> 24 != 0, imageComes) << (imageComes ? "image" : "no image");
+    }
+}
+
 }  // namespace
 }  // namespace ui::test

@@ -61,7 +61,7 @@ public:
     uint32_t Style() const override { return style_; }
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool) override {}
-    void SetShadow(ImagePtr, const Corners&) override {}
+    void SetShadow(ShadowImageSource, const Corners&) override {}
     void SetProgramIcon(int) override {}
     void Resize(Size size) override { size_ = size; }
     Size ClientSize() const override { return size_; }

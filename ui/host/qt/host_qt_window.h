@@ -41,7 +41,7 @@ public:
     uint32_t Style() const override { return style_; }
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool transparent) override;
-    void SetShadow(ImagePtr image, const Corners& margin) override;
+    void SetShadow(ShadowImageSource image, const Corners& margin) override;
     void SetProgramIcon(int resourceId) override;
     void Resize(Size size) override;
     Size ClientSize() const override;
@@ -86,10 +86,13 @@ private:
     bool transparent_;
     uint32_t style_;
     uint32_t exStyle_;
-    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
+    // Its margin lies around the client (none without a shadow); its parts
+    // come from the image source at the first frame.
+    WindowShadow shadow_;
+    ShadowImageSource shadowImage_;
     bool inputEnabled_ = true;
-    bool painted_ = false;               // a frame has reached the screen
-    std::optional<int> pendingIcon_;     // asked for before that frame
+    bool painted_ = false;            // the surface has painted a frame
+    std::optional<int> pendingIcon_;  // asked for before that frame
     QEventLoop* modalLoop_ = nullptr;
     std::map<uint32_t, int> qtTimerOf_;  // toolkit timer id -> QObject timer id
     std::unique_ptr<CQtSurface> surface_;

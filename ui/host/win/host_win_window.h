@@ -37,7 +37,7 @@ public:
     uint32_t Style() const override { return style_; }
     uint32_t ExStyle() const override { return exStyle_; }
     void SetTransparent(bool transparent) override;
-    void SetShadow(ImagePtr image, const Corners& margin) override;
+    void SetShadow(ShadowImageSource image, const Corners& margin) override;
     void SetProgramIcon(int resourceId) override;
     void Resize(Size size) override;
     Size ClientSize() const override { return clientSize_; }
@@ -96,7 +96,10 @@ private:
     uint32_t style_;
     uint32_t exStyle_;
     bool transparent_;
-    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
+    // Its margin lies around the client (none without a shadow); its parts
+    // come from the image source at the first frame.
+    WindowShadow shadow_;
+    ShadowImageSource shadowImage_;
     Size clientSize_;
     double scale_ = 1.0;
     bool inputEnabled_ = true;
