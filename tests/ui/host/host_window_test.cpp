@@ -128,14 +128,17 @@ TEST(SkinPrefetch, GivesTheImagesOfFirstUseAndLogsAMissingOneOnce) {
     CSkinResources(TestHost(), *archive).Prefetch(paths);
 }
 
+// The main window's shadow image (30 px corners), from the embedded skin.
+ImagePtr MainWindowShadowImage() {
+    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
+    return archive ? CSkinResources(TestHost(), *archive).GetImage(L"image/bg_shadow.png") : nullptr;
+}
+
 // The shadow drawn from the parts cut out of its image gives the pixels the
 // whole image's nine-slice gives around the window: at the image's size (the
 // main window's case) and around a window of one pixel (edges shrunk to it).
 TEST(WindowShadow, ThePartsKeptDrawWhatTheWholeImageDrawsAroundTheWindow) {
-    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
-    ASSERT_TRUE(archive);
-    CSkinResources skin(TestHost(), *archive);
-    const ImagePtr image = skin.GetImage(L"image/bg_shadow.png");
+    const ImagePtr image = MainWindowShadowImage();
     ASSERT_NE(image, nullptr);
     const Corners margin{30, 30, 30, 30};
     const WindowShadow shadow = CutWindowShadow(*image, margin);
@@ -175,10 +178,7 @@ TEST(WindowShadow, ThePartsKeptDrawWhatTheWholeImageDrawsAroundTheWindow) {
 // still decodes, and asks for the image when it first draws, once. An image
 // that does not come leaves the margin empty around the client.
 TEST(WindowShadow, TheMarginComesAtOnceAndTheImageAtTheFirstFrame) {
-    const auto archive = FindEmbeddedResource(kArchiveType, kSkinArchiveId);
-    ASSERT_TRUE(archive);
-    CSkinResources skin(TestHost(), *archive);
-    const ImagePtr image = skin.GetImage(L"image/bg_shadow.png");
+    const ImagePtr image = MainWindowShadowImage();
     ASSERT_NE(image, nullptr);
     const Corners margin{30, 30, 30, 30};
     for (const bool imageComes : {true, false}) {
