@@ -1,6 +1,7 @@
 #include "ui/toolkit/window_shadow.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/toolkit/nine_slice.h"
 
@@ -17,7 +18,7 @@ bool Encloses(const Rect& outer, const NineSliceBox<int>& inner) {
 
 WindowShadow CutWindowShadow(const IImage& image, const Corners& margin) {
     const Size size = image.PixelSize();
-    WindowShadow shadow{{}, size, margin};
+    WindowShadow shadow{{}, size, margin, nullptr};
     std::vector<Rect> areas;
     if (margin.left + margin.right < size.cx && margin.top + margin.bottom < size.cy) {
         const int upper = margin.top;
@@ -38,15 +39,22 @@ WindowShadow CutWindowShadow(const IImage& image, const Corners& margin) {
     return shadow;
 }
 
-WindowShadow TakeWindowShadow(const ShadowImageSource& source, const Corners& margin) {
-    const ImagePtr image = source ? source() : nullptr;
-    WindowShadow shadow = image ? CutWindowShadow(*image, margin) : WindowShadow{};
+WindowShadow PendingWindowShadow(ShadowImageSource image, const Corners& margin) {
+    WindowShadow shadow;
+    if (!image) return shadow;
     shadow.margin = margin;
+    shadow.pendingImage = std::move(image);
     return shadow;
 }
 
-void DrawWindowShadow(ICanvas& canvas, const WindowShadow& shadow, Size surface) {
-    const Corners& margin = shadow.margin;
+void DrawWindowShadow(ICanvas& canvas, WindowShadow& shadow, Size surface) {
+    const Corners margin = shadow.margin;
+    if (shadow.pendingImage) {
+        const ImagePtr image = std::exchange(shadow.pendingImage, nullptr)();
+        if (image) shadow = CutWindowShadow(*image, margin);
+        shadow.margin = margin;
+    }
+    if (!shadow) return;
     const NineSliceBox<int> middle{margin.left, margin.top, surface.cx - margin.right, surface.cy - margin.bottom};
     ForEachNineSlicePart(NineSliceBox<int>{0, 0, surface.cx, surface.cy},
                          NineSliceBox<int>{0, 0, shadow.imageSize.cx, shadow.imageSize.cy}, margin, 1,

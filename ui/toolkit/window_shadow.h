@@ -10,6 +10,10 @@
 
 namespace ui {
 
+// The shadow's image, asked for when the window first draws: until then it
+// may still be decoding on another core while the window shows.
+using ShadowImageSource = std::function<ImagePtr()>;
+
 // The parts of a shadow image that its window draws, copied out of the
 // decoded image so that the middle (as large as the window itself, and
 // never drawn) is not kept: the rows above and below the window and the
@@ -23,6 +27,7 @@ struct WindowShadow {
     std::vector<Part> parts;
     Size imageSize;
     Corners margin;  // the image's corners, and the margin they fill around the window
+    ShadowImageSource pendingImage;  // the parts' image, until the first draw cuts them from it
     explicit operator bool() const { return !parts.empty(); }
 };
 
@@ -30,18 +35,16 @@ struct WindowShadow {
 // kept whole.
 WindowShadow CutWindowShadow(const IImage& image, const Corners& margin);
 
-// The shadow's image, asked for when the window first draws: until then it
-// may still be decoding on another core while the window shows.
-using ShadowImageSource = std::function<ImagePtr()>;
+// A shadow that fills its margin at once and asks for its image at its first
+// draw; without a source, no shadow and no margin. When no image comes (or a
+// part cannot be copied) nothing is drawn, and the margin stays: the window
+// already lies inside it.
+WindowShadow PendingWindowShadow(ShadowImageSource image, const Corners& margin);
 
-// The shadow cut from the image the source gives. Without one (none comes,
-// or a part cannot be copied) nothing is drawn, and the margin stays: the
-// window already lies inside it.
-WindowShadow TakeWindowShadow(const ShadowImageSource& source, const Corners& margin);
-
-// The image's eight outer slices around a surface of `surface` pixels. The
-// middle slice is left out: the window covers it, and blending it would cost
-// a pass over the whole window at every frame.
-void DrawWindowShadow(ICanvas& canvas, const WindowShadow& shadow, Size surface);
+// The image's eight outer slices around a surface of `surface` pixels, after
+// the parts are cut from a pending image. The middle slice is left out: the
+// window covers it, and blending it would cost a pass over the whole window
+// at every frame.
+void DrawWindowShadow(ICanvas& canvas, WindowShadow& shadow, Size surface);
 
 }  // namespace ui

@@ -141,7 +141,7 @@ TEST(WindowShadow, ThePartsKeptDrawWhatTheWholeImageDrawsAroundTheWindow) {
     const ImagePtr image = MainWindowShadowImage();
     ASSERT_NE(image, nullptr);
     const Corners margin{30, 30, 30, 30};
-    const WindowShadow shadow = CutWindowShadow(*image, margin);
+    WindowShadow shadow = CutWindowShadow(*image, margin);
     ASSERT_TRUE(shadow);
     const Size whole = image->PixelSize();
     for (const Size surface : {whole, Size{61, 61}}) {

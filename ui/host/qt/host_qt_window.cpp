@@ -191,8 +191,7 @@ void CQtHostWindow::SetTransparent(bool transparent) {
 
 void CQtHostWindow::SetShadow(ShadowImageSource image, const Corners& margin) {
     const Size client = ClientSize();
-    shadow_ = WindowShadow{{}, {}, image ? margin : Corners{}};
-    shadowImage_ = std::move(image);
+    shadow_ = PendingWindowShadow(std::move(image), margin);
     accessible_->SetClientOrigin(QPoint(shadow_.margin.left, shadow_.margin.top));
     Resize(client);
 }
@@ -308,8 +307,7 @@ void CQtHostWindow::Paint(QPainter& painter, const QRect& dirty) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setClipRect(dirty);
     CQtCanvas canvas(painter, fonts_);
-    if (shadowImage_) shadow_ = TakeWindowShadow(std::exchange(shadowImage_, nullptr), shadow_.margin);
-    if (shadow_) DrawWindowShadow(canvas, shadow_, {surface_->width(), surface_->height()});
+    DrawWindowShadow(canvas, shadow_, {surface_->width(), surface_->height()});
     painter.translate(shadow_.margin.left, shadow_.margin.top);
     events_.OnPaint(canvas, ToRect(dirty).Offset(-shadow_.margin.left, -shadow_.margin.top));
 }

@@ -86,10 +86,7 @@ private:
     bool transparent_;
     uint32_t style_;
     uint32_t exStyle_;
-    // Its margin lies around the client (none without a shadow); its parts
-    // come from the image source at the first frame.
-    WindowShadow shadow_;
-    ShadowImageSource shadowImage_;
+    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
     bool inputEnabled_ = true;
     bool painted_ = false;            // the surface has painted a frame
     std::optional<int> pendingIcon_;  // asked for before that frame

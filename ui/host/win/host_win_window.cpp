@@ -3,7 +3,6 @@
 #include <cmath>
 #include <set>
 #include <string>
-#include <utility>
 
 #include "shell/log.h"
 #include "shell/safe_files.h"
@@ -344,8 +343,7 @@ void CWinHostWindow::Paint(Gdiplus::Graphics& graphics, double scale, const Rect
     const auto factor = static_cast<Gdiplus::REAL>(scale);
     graphics.ScaleTransform(factor, factor);
     CWinCanvas canvas(graphics, fonts_);
-    if (shadowImage_) shadow_ = TakeWindowShadow(std::exchange(shadowImage_, nullptr), shadow_.margin);
-    if (shadow_) DrawWindowShadow(canvas, shadow_, SurfaceSize());
+    DrawWindowShadow(canvas, shadow_, SurfaceSize());
     graphics.TranslateTransform(static_cast<Gdiplus::REAL>(shadow_.margin.left), static_cast<Gdiplus::REAL>(shadow_.margin.top));
     const Rect dirty{static_cast<int>(std::floor(dirtyPixels.left / scale)),
                      static_cast<int>(std::floor(dirtyPixels.top / scale)),
@@ -491,8 +489,7 @@ void CWinHostWindow::SetTransparent(bool transparent) {
 }
 
 void CWinHostWindow::SetShadow(ShadowImageSource image, const Corners& margin) {
-    shadow_ = WindowShadow{{}, {}, image ? margin : Corners{}};
-    shadowImage_ = std::move(image);
+    shadow_ = PendingWindowShadow(std::move(image), margin);
     ApplySize();  // the client keeps its size; the surface grows by the margin
 }
 

@@ -96,10 +96,7 @@ private:
     uint32_t style_;
     uint32_t exStyle_;
     bool transparent_;
-    // Its margin lies around the client (none without a shadow); its parts
-    // come from the image source at the first frame.
-    WindowShadow shadow_;
-    ShadowImageSource shadowImage_;
+    WindowShadow shadow_;  // its margin lies around the client; none without a shadow
     Size clientSize_;
     double scale_ = 1.0;
     bool inputEnabled_ = true;
